@@ -1,0 +1,35 @@
+// One file or directory of the disc tree (also a mirror twin, a copy record
+// or a gap marker of the layout queue).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qorv {
+
+inline constexpr int32_t KIND_FILE = 0;
+inline constexpr int32_t KIND_DIRECTORY = 1;
+inline constexpr int32_t KIND_MIRROR_TWIN = 2;
+
+struct FileEntry {
+  int32_t kind = KIND_FILE;
+  uint32_t replica_mode = 0;   // 0 ordinary, 1 mirrored (or twin), 3 copied (or copy record)
+  uint32_t name_offset = 0;    // offset of `name` in the FST name table
+  uint64_t position = 0;       // disc offset; directory: parent's FST index
+  uint64_t extent = 0;         // bytes reserved; directory: FST index past its subtree
+  uint64_t file_size = 0;
+  uint64_t alignment = 0;      // 0: none
+  int64_t layout_key = 0;
+  uint64_t placement_end = 0;
+  std::string host_path;
+  std::string disc_path;
+  std::string name;
+  std::vector<FileEntry> children;  // directory contents, a twin, or copy records
+  std::array<uint32_t, 3> fst_record{};
+
+  bool is_directory() const { return kind == KIND_DIRECTORY; }
+};
+
+}  // namespace qorv

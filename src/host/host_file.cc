@@ -1,0 +1,80 @@
+#include "host/host_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qorv {
+
+HostFile::~HostFile() { close(); }
+
+bool HostFile::open(const std::string &path, FileAccess access) {
+  if (is_open()) close();
+  int flags = access == FileAccess::Read ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC);
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  access_ = access;
+  path_ = path;
+  count_ = access == FileAccess::Read ? static_cast<uint64_t>(st.st_size) : 0;
+  return true;
+}
+
+bool HostFile::close() {
+  if (!is_open()) return false;
+  int fd = fd_;
+  fd_ = -1;
+  count_ = 0;
+  path_.clear();
+  return ::close(fd) == 0;
+}
+
+bool HostFile::read(void *buffer, uint32_t length) {
+  if (!is_open()) return false;
+  auto *p = static_cast<char *>(buffer);
+  uint32_t done = 0;
+  while (done < length) {
+    ssize_t n = ::read(fd_, p + done, length - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<uint32_t>(n);
+  }
+  return true;
+}
+
+bool HostFile::write(const void *buffer, uint32_t length) {
+  if (!is_open()) return false;
+  auto *p = static_cast<const char *>(buffer);
+  uint32_t done = 0;
+  while (done < length) {
+    ssize_t n = ::write(fd_, p + done, length - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<uint32_t>(n);
+  }
+  count_ += length;
+  return true;
+}
+
+uint64_t HostFile::position() const {
+  if (!is_open()) return ~uint64_t{0};
+  off_t pos = ::lseek(fd_, 0, SEEK_CUR);
+  return pos < 0 ? ~uint64_t{0} : static_cast<uint64_t>(pos);
+}
+
+uint64_t HostFile::size() const {
+  if (!is_open()) return ~uint64_t{0};
+  return access_ == FileAccess::Read ? count_ : position();
+}
+
+}  // namespace qorv

@@ -1,0 +1,44 @@
+// A raw file on the host with 64-bit sizes and all-or-nothing reads and
+// writes. Reports failure by its results only; callers choose the message.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qorv {
+
+enum class FileAccess { Read, Write };
+
+class HostFile {
+public:
+  HostFile() = default;
+  HostFile(const HostFile &) = delete;
+  HostFile &operator=(const HostFile &) = delete;
+  ~HostFile();
+
+  // Read: the file must exist (count = its size). Write: created or
+  // truncated (count = 0). A directory is never opened. A file still open is
+  // closed first.
+  bool open(const std::string &path, FileAccess access);
+  // False when nothing was open or the close failed.
+  bool close();
+  // Exactly `length` bytes or failure.
+  bool read(void *buffer, uint32_t length);
+  bool write(const void *buffer, uint32_t length);
+  // Current position, or all bits set on failure.
+  uint64_t position() const;
+  // All bits set when closed; the size at open for reading; else position().
+  uint64_t size() const;
+
+  bool is_open() const { return fd_ >= 0; }
+  uint64_t count() const { return count_; }
+  const std::string &path() const { return path_; }
+
+private:
+  int fd_ = -1;
+  FileAccess access_ = FileAccess::Read;
+  uint64_t count_ = 0;
+  std::string path_;
+};
+
+}  // namespace qorv

@@ -1,0 +1,97 @@
+// Pattern matching of disc paths.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "host/wildcard.h"
+
+namespace qorv {
+namespace {
+
+// The matcher's definition, transcribed directly: exponential in the number
+// of stars, so only for short inputs.
+bool reference_match(const char *path, const char *pattern) {
+  auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
+  for (;;) {
+    if (*pattern == '*') {
+      if (*path == '\0') return true;
+      for (const char *p = path + 1;; ++p) {
+        if (reference_match(p, pattern + 1)) return true;
+        if (*p == '\0') return false;
+      }
+    }
+    if (*pattern == '?') {
+      if (*path == '\0') return false;
+    } else {
+      if (lower(static_cast<unsigned char>(*pattern)) != lower(static_cast<unsigned char>(*path))) return false;
+      if (*path == '\0') return true;
+    }
+    ++path;
+    ++pattern;
+  }
+}
+
+TEST(Wildcard, Examples) {
+  EXPECT_TRUE(wildcard_match("anything", "*"));
+  EXPECT_TRUE(wildcard_match("", "*"));
+  EXPECT_TRUE(wildcard_match("A", "A*"));
+  EXPECT_TRUE(wildcard_match("Abc", "A*"));
+  EXPECT_FALSE(wildcard_match("A", "*A"));  // a star takes at least one character
+  EXPECT_TRUE(wildcard_match("DATA\\A.bin", "*.BIN"));
+  EXPECT_FALSE(wildcard_match(".bin", "*.BIN"));
+  EXPECT_TRUE(wildcard_match("DATA\\x.bin", "DATA\\?.BIN"));
+  EXPECT_FALSE(wildcard_match("DATA\\xy.bin", "DATA\\?.BIN"));
+  EXPECT_FALSE(wildcard_match("", "?"));
+  EXPECT_TRUE(wildcard_match("ABC", "abc"));
+  EXPECT_FALSE(wildcard_match("abc", "ab"));
+  EXPECT_FALSE(wildcard_match("ab", "abc"));
+  EXPECT_TRUE(wildcard_match("\xe9t\xe9", "\xe9T\xe9"));
+  EXPECT_FALSE(wildcard_match("\xc9", "\xe9"));  // high bytes match only themselves
+  // At the end of the path a star accepts whatever pattern text follows it.
+  EXPECT_TRUE(wildcard_match("A", "A*B"));
+  EXPECT_TRUE(wildcard_match("xaa", "*a*bc"));
+}
+
+TEST(Wildcard, ManyStarsStayFast) {
+  std::string pattern(1000, '*');
+  std::string path(300, 'a');
+  EXPECT_TRUE(wildcard_match(path, pattern));      // the end of the path comes at a star
+  // A star followed by a letter the path lacks: no star is open at the end.
+  EXPECT_FALSE(wildcard_match(path, "*b" + pattern));
+  std::string deep;
+  for (int i = 0; i < 40; ++i) deep += "*a";
+  EXPECT_FALSE(wildcard_match(std::string(200, 'a') + "b", deep + "c"));
+}
+
+TEST(Wildcard, AgreesWithTheDefinition) {
+  std::mt19937 rng(12345);
+  const char alphabet[] = {'a', 'A', 'b', '\\', '.', '*', '?'};
+  auto random_text = [&](size_t max_len, int symbols) {
+    std::string s(rng() % (max_len + 1), ' ');
+    for (char &c : s) c = alphabet[rng() % symbols];
+    return s;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    std::string path = random_text(8, 5);      // no wildcard characters in paths
+    std::string pattern = random_text(7, 7);
+    ASSERT_EQ(wildcard_match(path, pattern), reference_match(path.c_str(), pattern.c_str()))
+        << "path '" << path << "' pattern '" << pattern << "'";
+  }
+}
+
+TEST(Wildcard, CompiledPatternOverLongPaths) {
+  // More than 64 pattern positions: the multi-word state sets.
+  std::string pattern;
+  for (int i = 0; i < 30; ++i) pattern += "*\\";
+  pattern += "*.dat";
+  std::string path;
+  for (int i = 0; i < 30; ++i) path += "d" + std::to_string(i) + "\\";
+  WildcardPattern compiled(pattern);
+  EXPECT_TRUE(compiled.matches(path + "x.DAT"));
+  EXPECT_FALSE(compiled.matches(path + "x.da"));
+  EXPECT_EQ(compiled.matches("a\\b"), reference_match("a\\b", pattern.c_str()));
+}
+
+}  // namespace
+}  // namespace qorv
