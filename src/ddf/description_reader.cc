@@ -1,0 +1,150 @@
+#include "ddf/description_reader.h"
+
+#include <cstdlib>
+
+#include "driver/diagnostics.h"
+
+namespace qorv {
+
+namespace {
+// Character classes of the "C" locale; bytes with the high bit set are none.
+bool is_space(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_digit(int c) { return c >= '0' && c <= '9'; }
+bool is_xdigit(int c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool is_letter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The standard string-to-integer conversion: saturates at the 64-bit limits.
+int64_t to_integer(const std::string &text, int base) { return std::strtoll(text.c_str(), nullptr, base); }
+}  // namespace
+
+DescriptionReader::DescriptionReader(VariableLookup lookup) : lookup_(std::move(lookup)) {}
+
+bool DescriptionReader::open(const std::string &file_name, TextCallback on_error, TextCallback on_warning) {
+  file_name_ = file_name;
+  on_error_ = std::move(on_error);
+  on_warning_ = std::move(on_warning);
+  line_number_ = 0;
+  line_.clear();
+  position_ = 0;
+  return stream_.open(file_name);
+}
+
+void DescriptionReader::close() { stream_.close(); }
+
+void DescriptionReader::report_error(std::string_view text) const {
+  if (on_error_) on_error_(text);
+}
+
+void DescriptionReader::report_warning(std::string_view text) const {
+  if (on_warning_) on_warning_(text);
+}
+
+int DescriptionReader::next_char() {
+  while (position_ >= line_.size()) {
+    if (!stream_.is_open() || !stream_.read_line(line_)) {
+      line_.clear();
+      position_ = 0;
+      return -1;
+    }
+    ++line_number_;
+    position_ = 0;
+    if (line_.empty()) continue;
+    // A ";" before any "$" drops the whole line, definition and all.
+    size_t semicolon = line_.find(';');
+    size_t dollar = line_.find('$');
+    if (semicolon < dollar) {
+      line_.clear();
+      continue;
+    }
+    if (dollar != std::string::npos &&
+        !expand_variables(line_, lookup_, [this](std::string_view t) { report_error(t); },
+                          [this](std::string_view t) { report_warning(t); })) {
+      line_.clear();
+      continue;
+    }
+  }
+  return static_cast<unsigned char>(line_[position_++]);
+}
+
+int DescriptionReader::peek() const {
+  return position_ < line_.size() ? static_cast<unsigned char>(line_[position_]) : 0;
+}
+
+TokenKind DescriptionReader::next_token(TokenValue &value) {
+  value = TokenValue{};
+  for (;;) {
+    int c = next_char();
+    while (is_space(c)) c = next_char();
+    switch (c) {
+    case -1: return EOFD;
+    case '"': return scan_string(value);
+    case '+': return PLUS;
+    case ',': return COMMA;
+    case ':': return COLON;
+    case '=': return ASSIGN;
+    case '@': return AT;
+    case '[': return LBRACE;
+    case ']': return RBRACE;
+    case '-': return is_digit(peek()) ? scan_number(value) : MINUS;
+    case ';':  // the rest of the line is a comment
+      position_ = line_.size();
+      continue;
+    default:
+      if (is_digit(c)) return scan_number(value);
+      if (is_letter(c)) return scan_identifier(value);
+      return UNKOWN;
+    }
+  }
+}
+
+TokenKind DescriptionReader::scan_string(TokenValue &value) {
+  size_t end = line_.find('"', position_);
+  bool closed = end != std::string::npos;
+  if (!closed) end = line_.size();
+  string_text_.assign(line_, position_, end - position_);
+  position_ = closed ? end + 1 : end;
+  if (!closed) report_error("string must be enclosed within \"");
+  value.text = &string_text_;
+  return STRING;
+}
+
+TokenKind DescriptionReader::scan_number(TokenValue &value) {
+  size_t start = position_ - 1;
+  if (line_[start] == '0' && (peek() == 'x' || peek() == 'X')) {
+    position_ += 1;
+    if (!is_xdigit(peek())) {
+      number_text_.assign(line_, start, position_ - start);  // "0x"
+      report_error("syntax error");
+      value.text = &number_text_;
+      value.number = 0;
+      return VALUE;
+    }
+    while (is_xdigit(peek())) ++position_;
+    number_text_.assign(line_, start, position_ - start);
+    value.number = to_integer(number_text_, 16);
+  } else {
+    while (is_digit(peek())) ++position_;
+    number_text_.assign(line_, start, position_ - start);
+    value.number = to_integer(number_text_, 10);  // leading zeros stay decimal
+  }
+  value.text = &number_text_;
+  return VALUE;
+}
+
+TokenKind DescriptionReader::scan_identifier(TokenValue &value) {
+  size_t start = position_ - 1;
+  while (is_letter(peek()) || is_digit(peek()) || peek() == '_') ++position_;
+  symbol_text_.assign(line_, start, position_ - start);
+  if (const KeywordRecord *record = lookup_keyword(symbol_text_)) {
+    value.record = record;
+    return static_cast<TokenKind>(record->token);
+  }
+  value.text = &symbol_text_;
+  return SYMBOL;
+}
+
+void report_parse_error(RunState &run, const DescriptionReader &reader, MessageId id, MessageArgs args) {
+  report_error_text(run, reader.file_name(), reader.line_number(), format_message(run, id, args));
+}
+
+}  // namespace qorv

@@ -1,0 +1,72 @@
+// The lexer of the description language. Reads one description file line by
+// line (counting lines, dropping comment lines, expanding variable
+// references) and cuts tokens out of the current line. Tokens never span
+// lines; the token stream ignores line ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "ddf/token.h"
+#include "ddf/variable_expansion.h"
+#include "driver/message_catalog.h"
+#include "driver/text_format.h"
+#include "host/line_reader.h"
+
+namespace qorv {
+
+struct RunState;
+
+class DescriptionReader {
+public:
+  explicit DescriptionReader(VariableLookup lookup = host_variable_lookup());
+
+  // Opens `file_name` with the two report callbacks; line_number and
+  // position start at 0. False when the file cannot be opened.
+  bool open(const std::string &file_name, TextCallback on_error, TextCallback on_warning);
+  void close();
+
+  // The next byte of the filtered input (0..255), or -1 at the end of the file.
+  int next_char();
+  // The byte at `position` without consuming it; 0 at the end of the line.
+  int peek() const;
+  // The next token kind; its value is left in `value`. Texts point into the
+  // reader and stay valid until the next token of the same kind.
+  TokenKind next_token(TokenValue &value);
+
+  const std::string &file_name() const { return file_name_; }
+  int32_t line_number() const { return line_number_; }
+  const std::string &string_text() const { return string_text_; }
+  const std::string &symbol_text() const { return symbol_text_; }
+  // True when reading the file failed before its end.
+  bool read_failed() const { return stream_.failed(); }
+
+  // The callbacks installed by `open`.
+  void report_error(std::string_view text) const;
+  void report_warning(std::string_view text) const;
+
+private:
+  TokenKind scan_string(TokenValue &value);
+  TokenKind scan_number(TokenValue &value);
+  TokenKind scan_identifier(TokenValue &value);
+
+  LineReader stream_;
+  VariableLookup lookup_;
+  std::string file_name_;
+  int32_t line_number_ = 0;
+  std::string line_;
+  size_t position_ = 0;
+  std::string string_text_;
+  std::string symbol_text_;
+  std::string number_text_;  // a number as written
+  TextCallback on_error_;
+  TextCallback on_warning_;
+};
+
+// A catalog message at the reader's current file and line, counted as an
+// error.
+void report_parse_error(RunState &run, const DescriptionReader &reader, MessageId id,
+                        MessageArgs args = {});
+
+}  // namespace qorv

@@ -1,0 +1,170 @@
+#include "ddf/registry_values.h"
+
+#include "ddf/ascii_case.h"
+#include "host/registry_file.h"
+
+namespace qorv {
+
+namespace {
+
+constexpr std::string_view kToolKey = "HKEY_CURRENT_USER\\SOFTWARE\\Kelvane\\QORV";
+// The registry enumeration's buffers hold 4096 bytes with the terminator.
+constexpr size_t kValueLimit = 4096;
+
+void append_utf8(std::string &out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// UTF-16LE (after its byte-order mark) to UTF-8; unpaired surrogates become
+// U+FFFD and an odd last byte is ignored.
+std::string utf16le_to_utf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  auto unit = [&](size_t i) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+  };
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    uint32_t u = unit(i);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+      uint32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        append_utf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    append_utf8(out, u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
+  }
+  return out;
+}
+
+std::string to_utf8(std::string_view bytes) {
+  if (bytes.starts_with("\xFF\xFE")) return utf16le_to_utf8(bytes.substr(2));
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  return std::string(bytes);
+}
+
+std::string_view trim(std::string_view s) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// A quoted text at the start of `s` with \\ and \" unescaped; `s` is left
+// behind the closing quote. Nothing when the quote is not closed.
+std::optional<std::string> take_quoted(std::string_view &s) {
+  if (s.empty() || s[0] != '"') return std::nullopt;
+  std::string out;
+  for (size_t i = 1; i < s.size(); ++i) {
+    char c = s[i];
+    if (c == '"') {
+      s.remove_prefix(i + 1);
+      return out;
+    }
+    if (c == '\\' && i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == '"')) c = s[++i];
+    out += c;
+  }
+  return std::nullopt;
+}
+
+enum class ValueKind { Text, Deletion, Other, Malformed };
+
+struct ValueLine {
+  ValueKind kind = ValueKind::Malformed;
+  std::string name;
+  std::string text;
+};
+
+ValueLine parse_value_line(std::string_view s) {
+  ValueLine v;
+  if (s.starts_with('@')) {
+    s.remove_prefix(1);
+  } else {
+    std::optional<std::string> name = take_quoted(s);
+    if (!name) return v;
+    v.name = std::move(*name);
+  }
+  s = trim(s);
+  if (!s.starts_with('=')) return v;
+  s = trim(s.substr(1));
+  if (s == "-") {
+    v.kind = ValueKind::Deletion;
+  } else if (s.starts_with('"')) {
+    std::optional<std::string> text = take_quoted(s);
+    if (text && trim(s).empty()) {
+      v.kind = ValueKind::Text;
+      v.text = std::move(*text);
+    }
+  } else if (!s.empty()) {
+    v.kind = ValueKind::Other;  // dword:, hex:, hex(N):
+  }
+  return v;
+}
+
+}  // namespace
+
+std::vector<RegistryValue> parse_registry_export(std::string_view bytes) {
+  std::vector<RegistryValue> values;
+  std::string text = to_utf8(bytes);
+  std::string_view rest = text;
+  bool first = true, in_tool_key = false, continued = false;
+  while (!rest.empty()) {
+    size_t lf = rest.find('\n');
+    std::string_view line = trim(rest.substr(0, lf));
+    rest = lf == std::string_view::npos ? std::string_view() : rest.substr(lf + 1);
+
+    if (first) {
+      if (line != "REGEDIT4" && line != "Windows Registry Editor Version 5.00") return values;
+      first = false;
+      continue;
+    }
+    if (continued) {  // the tail of a binary value written over several lines
+      continued = line.ends_with('\\');
+      continue;
+    }
+    if (line.starts_with('[')) {
+      in_tool_key = line.ends_with(']') && ascii_iequals(line.substr(1, line.size() - 2), kToolKey);
+      continue;
+    }
+    if (!line.starts_with('"') && !line.starts_with('@')) continue;
+    ValueLine v = parse_value_line(line);
+    if (v.kind == ValueKind::Other) continued = line.ends_with('\\');
+    if (!in_tool_key || v.kind == ValueKind::Malformed || v.kind == ValueKind::Deletion) continue;
+    // The enumeration stops at the first value that does not fit its buffers.
+    if (v.name.size() >= kValueLimit) break;
+    if (v.kind == ValueKind::Other) continue;
+    if (v.text.size() >= kValueLimit) break;
+    values.push_back({std::move(v.name), std::move(v.text)});
+  }
+  return values;
+}
+
+std::vector<RegistryValue> read_registry_values() {
+  std::optional<std::string> bytes = read_registry_export();
+  return bytes ? parse_registry_export(*bytes) : std::vector<RegistryValue>();
+}
+
+std::optional<std::string> find_registry_value(const std::vector<RegistryValue> &values,
+                                               std::string_view name) {
+  for (const RegistryValue &v : values)
+    if (ascii_iequals(v.name, name)) return v.text;
+  return std::nullopt;
+}
+
+}  // namespace qorv

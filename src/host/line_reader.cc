@@ -1,0 +1,90 @@
+#include "host/line_reader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qorv {
+
+namespace {
+constexpr size_t kChunk = 64 * 1024;
+}
+
+LineReader::~LineReader() { close(); }
+
+bool LineReader::open(const std::string &path) {
+  close();
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  buffer_.assign(kChunk, '\0');
+  begin_ = end_ = 0;
+  at_eof_ = failed_ = false;
+
+  // Skip a byte-order mark; a file shorter than one keeps its bytes.
+  while (end_ < 3 && fill()) {
+  }
+  if (end_ >= 3 && std::memcmp(buffer_.data(), "\xEF\xBB\xBF", 3) == 0) begin_ = 3;
+  return true;
+}
+
+void LineReader::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  buffer_.clear();
+  begin_ = end_ = 0;
+}
+
+bool LineReader::fill() {
+  if (fd_ < 0 || at_eof_) return false;
+  if (begin_ > 0) {  // keep the unread bytes at the front
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() + kChunk);
+  ssize_t n;
+  do {
+    n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+  } while (n < 0 && errno == EINTR);
+  if (n <= 0) {
+    at_eof_ = true;
+    failed_ = n < 0;
+    return false;
+  }
+  end_ += static_cast<size_t>(n);
+  return true;
+}
+
+bool LineReader::read_line(std::string &line) {
+  line.clear();
+  if (begin_ == end_ && !fill()) return false;
+  for (;;) {
+    const char *start = buffer_.data() + begin_;
+    const void *lf = std::memchr(start, '\n', end_ - begin_);
+    if (lf) {
+      size_t length = static_cast<size_t>(static_cast<const char *>(lf) - start);
+      line.append(start, length);
+      begin_ += length + 1;
+      break;
+    }
+    // No line feed yet: take what is there and read on.
+    line.append(start, end_ - begin_);
+    begin_ = end_;
+    if (!fill()) break;  // the last line ends at the end of the file
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+}  // namespace qorv
