@@ -1,0 +1,119 @@
+#include "fst/path_list_mapping.h"
+
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "driver/diagnostics.h"
+#include "driver/run_state.h"
+#include "fst/source_tree_scan.h"
+#include "host/directory_listing.h"
+#include "host/host_path.h"
+
+namespace qorv {
+
+namespace {
+
+const PathTable *path_table(const Layer &layer) { return find_table<PathTable>(layer, key::PathListForm); }
+
+// An empty disc directory, or one with a leading, trailing or doubled
+// backslash, would give the disc a directory without a name.
+bool has_empty_component(std::string_view fst_dir) {
+  if (fst_dir.empty() || fst_dir.front() == '\\' || fst_dir.back() == '\\') return true;
+  return fst_dir.find("\\\\") != std::string_view::npos;
+}
+
+std::string_view last_component(std::string_view path) {
+  size_t slash = path.rfind('\\');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+bool check_path_lists(RunState &run) {
+  std::unordered_set<std::string_view> top_names;
+  for (const FileEntry &entry : run.root_entry.children) top_names.insert(entry.disc_path);
+
+  bool ok = true;
+  for (const Layer &layer : run.store.layers) {
+    const PathTable *table = path_table(layer);
+    if (!table) continue;
+    for (const PathMapping &item : table->items) {
+      std::string host_dir = host_path_from_description(item.host_dir);
+      HostPathInfo info = look_up_path(host_dir);
+      if (!info.exists) {
+        report_error(run, layer.file_name, item.line, MessageId::CannotFind, {host_dir});
+        ok = false;
+      } else if (!info.is_directory) {
+        report_error(run, layer.file_name, item.line, MessageId::NotDirectory, {host_dir});
+        ok = false;
+      }
+      std::string_view first(item.fst_dir);
+      first = first.substr(0, first.find('\\'));
+      if (top_names.contains(first)) {
+        report_error(run, layer.file_name, item.line, MessageId::DirectoryDuplicated, {first});
+        ok = false;
+      }
+      if (has_empty_component(item.fst_dir)) {
+        report_error_text(run, layer.file_name, item.line,
+                          format_text("Directory(%s) is invalid.", {item.fst_dir}));
+        ok = false;
+      }
+    }
+  }
+  return ok;
+}
+
+std::vector<PathMapping> merge_path_lists(RunState &run) {
+  std::vector<PathMapping> merged;
+  std::unordered_map<std::string, size_t> by_name;
+  for (const Layer &layer : run.store.layers) {
+    const PathTable *table = path_table(layer);
+    if (!table) continue;
+    for (const PathMapping &item : table->items) {
+      auto [it, added] = by_name.try_emplace(item.name, merged.size());
+      if (added) {
+        merged.push_back(item);
+      } else {
+        report_warning(run, layer.file_name, item.line, MessageId::Redefined, {item.name});
+        merged[it->second] = item;
+      }
+    }
+  }
+  return merged;
+}
+
+bool map_path_lists(RunState &run) {
+  bool any = false;
+  for (const Layer &layer : run.store.layers)
+    if (const PathTable *table = path_table(layer); table && !table->items.empty()) any = true;
+  if (!any) return true;
+  if (!check_path_lists(run)) return false;
+
+  bool ok = true;
+  for (const PathMapping &item : merge_path_lists(run)) {
+    FileEntry mapped;
+    mapped.kind = KIND_DIRECTORY;
+    mapped.disc_path = item.fst_dir;
+    mapped.name = last_component(item.fst_dir);
+    mapped.host_path = host_path_from_description(item.host_dir);  // never made absolute
+    if (!scan_directory(run, mapped.children, mapped.host_path, mapped.disc_path)) ok = false;
+
+    // Holder directories, one per backslash, built from the deepest up.
+    FileEntry top = std::move(mapped);
+    std::string_view fst_dir(item.fst_dir);
+    for (size_t slash = fst_dir.rfind('\\'); slash != std::string_view::npos && slash > 0;
+         slash = fst_dir.rfind('\\', slash - 1)) {
+      FileEntry holder;
+      holder.kind = KIND_DIRECTORY;
+      holder.disc_path = fst_dir.substr(0, slash);
+      holder.name = last_component(holder.disc_path);
+      holder.children.push_back(std::move(top));
+      top = std::move(holder);
+    }
+    run.path_list_trees.push_back(std::move(top));
+  }
+  return ok;
+}
+
+}  // namespace qorv

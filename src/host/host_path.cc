@@ -1,0 +1,60 @@
+#include "host/host_path.h"
+
+#include <vector>
+
+#include "host/environment.h"
+
+namespace qorv {
+
+std::string host_path_from_description(std::string_view text) {
+  std::string out(text);
+  for (char &c : out)
+    if (c == '\\') c = '/';
+  return out;
+}
+
+std::string host_path_of(const std::string *text) {
+  return text ? host_path_from_description(*text) : std::string();
+}
+
+std::string join_host_path(std::string_view dir, std::string_view name) {
+  std::string out;
+  out.reserve(dir.size() + 1 + name.size());
+  out.append(dir);
+  out += '/';
+  out.append(name);
+  return out;
+}
+
+std::string absolute_path_text(std::string_view value) {
+  std::string full;
+  if (value.empty() || value.front() != '/') {
+    full = current_directory();
+    full += '/';
+  }
+  full.append(value);
+
+  std::vector<std::string_view> parts;
+  std::string_view rest(full);
+  while (!rest.empty()) {
+    size_t slash = rest.find('/');
+    std::string_view part = rest.substr(0, slash);
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+
+  std::string out;
+  for (std::string_view part : parts) {
+    out += '/';
+    out.append(part);
+  }
+  if (out.empty() || (!value.empty() && value.back() == '/')) out += '/';
+  return out;
+}
+
+}  // namespace qorv

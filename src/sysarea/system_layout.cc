@@ -1,0 +1,89 @@
+#include "sysarea/system_layout.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "driver/diagnostics.h"
+#include "driver/run_state.h"
+#include "host/directory_listing.h"
+#include "host/host_file.h"
+#include "host/host_path.h"
+
+namespace qorv {
+
+namespace {
+
+constexpr uint64_t MIN_BOOT_POSITION = 0x18000;
+constexpr uint64_t USER_AREA_ALIGNMENT = 0x8000;
+// The configuration file (its fixed 0x40000 bytes and the ZEM system file)
+// goes at the end of the disc, behind the user area.
+constexpr uint64_t CONFIG_FILE_RESERVE = 0x40000;
+constexpr uint64_t USER_AREA_END_MARGIN = 32;
+// The system file and the loader block hold 32-bit sizes.
+constexpr uint64_t MAX_SYSTEM_INPUT_SIZE = uint64_t{1} << 32;
+
+uint64_t round_up(uint64_t value, uint64_t unit) { return (value + unit - 1) / unit * unit; }
+
+std::string input_name(const RunState &run, KeyId key) {
+  return host_path_of(find_text(run.store, key::Input, key));
+}
+
+// The size of a loader or boot file; it must exist, be a file, and fit the
+// disc format's 32-bit size fields.
+bool measure_input(RunState &run, const std::string &name, uint64_t &size) {
+  HostPathInfo info = look_up_path(name);
+  if (!info.exists || info.is_directory) {
+    report_error(run, "", 0, MessageId::OpenError, {name});
+    return false;
+  }
+  if (info.size >= MAX_SYSTEM_INPUT_SIZE) {
+    report_error_text(run, "", 0, format_text("%s is too large for the disc format.", {name}));
+    return false;
+  }
+  size = info.size;
+  return true;
+}
+
+}  // namespace
+
+bool compute_system_layout(RunState &run) {
+  std::string ldr_name = input_name(run, key::LDRFileName);
+  if (!measure_input(run, ldr_name, run.ldr_size)) return false;
+  run.boot_position = std::max(round_up(run.ldr_position + run.ldr_size, 0x100), MIN_BOOT_POSITION);
+
+  std::string boot_name = input_name(run, key::BootFileName);
+  if (!measure_input(run, boot_name, run.boot_size)) return false;
+  run.fst_position = round_up(run.boot_position + run.boot_size, 0x100);
+  run.fst_size = run.fst_entries_size + run.fst_names_size + run.fst_copy_lists_size;
+
+  uint64_t fst_end = run.fst_position + run.fst_size;
+  if (std::optional<int64_t> top = find_number(run.store, key::BB2, key::FSTuserTop)) {
+    // Files placed below the FST's end would overwrite it.
+    if (*top < static_cast<int64_t>(fst_end)) {
+      report_error_text(run, "", 0,
+                        format_text("FSTuserTop(%016I64X) is below the end of the FST(%016I64X).", {*top, fst_end}));
+      return false;
+    }
+    run.user_area_start = *top;
+  } else {
+    run.user_area_start = static_cast<int64_t>(round_up(round_up(fst_end, 0x100), USER_AREA_ALIGNMENT));
+  }
+
+  run.user_area_end = find_number(run.store, key::BB2, key::FSTuserEnd).value_or(0) -
+                      static_cast<int64_t>(USER_AREA_END_MARGIN);
+  if (!run.is_ht()) {
+    std::string sys_name = input_name(run, key::ZEMSysFileName);
+    HostFile sys_file;
+    if (!sys_file.open(sys_name, FileAccess::Read)) {
+      print_output(run, format_text("EEROR %s\n", {sys_name}));
+      report_error(run, "", 0, MessageId::OpenError, {sys_name});
+      return false;
+    }
+    run.user_area_end -= static_cast<int64_t>(sys_file.count() + CONFIG_FILE_RESERVE);
+    sys_file.close();
+  }
+  return true;
+}
+
+}  // namespace qorv
