@@ -1,0 +1,121 @@
+#include "output/dlf_writer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "driver/diagnostics.h"
+#include "driver/run_state.h"
+#include "host/host_file.h"
+#include "host/host_path.h"
+#include "layout/offset_math.h"
+
+namespace qorv {
+
+namespace {
+
+// The file lists every line with a carriage return and a line feed, on every
+// host.
+constexpr std::string_view LINE_END = "\r\n";
+
+// The [Output] file names, backslashes turned into "/": the form the tool
+// opens, prints and lists in the DLF.
+std::string output_setting(const RunState &run, KeyId key) {
+  return host_path_of(find_text(run.store, key::Output, key));
+}
+
+// "0x%016I64x,\"%s\"" (ZEM) or "0x%08I64x,\"%s\"" (HT); names go in unchanged.
+void append_item_line(std::string &text, bool ht, uint64_t offset, std::string_view name) {
+  text += "0x";
+  text += hex_lower(offset, ht ? 8 : 16);
+  text += ",\"";
+  text += name;
+  text += '"';
+  text += LINE_END;
+}
+
+// HostFile writes at most 4 GiB at a time.
+bool write_all(HostFile &file, std::string_view text) {
+  constexpr size_t chunk = size_t{1} << 30;
+  for (size_t done = 0; done < text.size(); done += chunk) {
+    const size_t length = std::min(chunk, text.size() - done);
+    if (!file.write(text.data() + done, static_cast<uint32_t>(length))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool write_dlf(RunState &run) {
+  const bool ht = run.is_ht();
+  const std::string dlf_path = output_setting(run, key::LayoutFileName);
+
+  HostFile file;
+  if (!file.open(dlf_path, FileAccess::Write)) {
+    report_error(run, "", 0, MessageId::CreateError, {dlf_path});
+    return false;
+  }
+
+  // One write failure is reported once; the rest of the file is not tried.
+  bool write_ok = true;
+  auto put = [&](std::string_view text) {
+    if (write_ok && !write_all(file, text)) {
+      report_error(run, "", 0, MessageId::WriteError, {dlf_path});
+      write_ok = false;
+    }
+  };
+
+  std::string text;
+  text.reserve(64 * (run.layout_queue.size() + 4));
+  if (ht) {
+    text += "v1.00";
+    text += LINE_END;
+  } else {
+    text += "v2.00";
+    text += LINE_END;
+    text += "ZEM_CONFIG_FILE,\"";
+    text += output_setting(run, key::ConfigFileName);
+    text += '"';
+    text += LINE_END;
+  }
+  append_item_line(text, ht, 0, output_setting(run, key::SystemFileName));
+  for (const FileEntry *item : run.layout_queue) append_item_line(text, ht, item->position, item->host_path);
+  put(text);
+
+  // The end of the last entry in list order (not the highest one) must stay
+  // within the user area, also once raised to a multiple of 4; an end exactly
+  // at the bound is not raised.
+  WideOffset end = run.user_area_start;
+  if (!run.layout_queue.empty()) {
+    const FileEntry &last = *run.layout_queue.back();
+    end = WideOffset{as_offset(last.position)} + last.extent;
+  }
+  const WideOffset bound = run.user_area_end;
+  bool in_range = end <= bound;
+  if (in_range && end < bound) {
+    end = (end + 3) / 4 * 4;
+    in_range = end <= bound;
+  }
+  const uint64_t closing = static_cast<uint64_t>(end + 32);
+
+  if (in_range) {
+    text.clear();
+    append_item_line(text, ht, closing, "");
+    put(text);
+  } else {
+    // The text prints E and E + 32; the bounds go along as the call always
+    // passed them.
+    report_error(run, "Last LBA", -1, MessageId::OutOfFstRange,
+                 {static_cast<uint64_t>(end), closing, run.user_area_start, run.user_area_end});
+  }
+
+  // The DLF stays on the disk, complete or not; a failed close loses data too.
+  if (!file.close() && write_ok) {
+    report_error(run, "", 0, MessageId::WriteError, {dlf_path});
+    write_ok = false;
+  }
+  return in_range && write_ok;
+}
+
+}  // namespace qorv
