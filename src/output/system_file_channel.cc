@@ -21,7 +21,7 @@ bool pad_to(RunState &run, uint64_t offset) {
     return false;
   }
   std::vector<char> zeros(offset - position, 0);
-  return run.system_file.write(zeros.data(), static_cast<uint32_t>(zeros.size()));
+  return write_region(run, zeros.data(), static_cast<uint32_t>(zeros.size()));
 }
 
 }  // namespace qorv

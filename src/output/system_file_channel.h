@@ -13,7 +13,8 @@ struct RunState;
 bool write_region(RunState &run, const void *buffer, uint32_t length);
 
 // Zero-fills from the current position up to `offset`. An offset below the
-// current position is refused (1018 with the path) rather than written.
+// current position is refused (1018 with the path) rather than written; a
+// failed fill is reported like a failed region write.
 bool pad_to(RunState &run, uint64_t offset);
 
 }  // namespace qorv

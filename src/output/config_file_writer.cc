@@ -1,0 +1,73 @@
+// The configuration file (ZEM mode only): the disc header copy, zero bytes up
+// to 0x40000, then the whole ZEM system file.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ddf/settings_store.h"
+#include "driver/diagnostics.h"
+#include "driver/run_state.h"
+#include "host/host_file.h"
+#include "output/system_file_writer.h"
+#include "sysarea/setting_path.h"
+
+namespace qorv {
+
+namespace {
+
+constexpr uint32_t CONFIG_HEADER_AREA = 0x40000;  // the ZEM system file starts here
+
+// Reads the whole ZEM system file; failures name the file as its open does.
+bool read_zem_system_file(RunState &run, std::vector<uint8_t> &bytes) {
+  const std::string path = setting_path(run, key::Input, key::ZEMSysFileName);
+  HostFile file;
+  if (!file.open(path, FileAccess::Read)) {
+    report_error(run, "", 0, MessageId::OpenError, {path});
+    return false;
+  }
+  // The configuration file's length is kept on the disc as a 32-bit value.
+  if (file.size() > UINT32_MAX) {
+    report_error_text(run, "", 0, format_text("%s is too large for the disc format.", {path}));
+    return false;
+  }
+  bytes.resize(file.size());
+  if (!file.read(bytes.data(), static_cast<uint32_t>(bytes.size()))) {
+    report_error(run, "", 0, MessageId::OpenError, {path});
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool write_config_file(RunState &run) {
+  if (run.is_ht()) return true;
+
+  const std::string path = setting_path(run, key::Output, key::ConfigFileName);
+  HostFile config;
+  if (!config.open(path, FileAccess::Write)) {
+    report_error(run, "", 0, MessageId::CreateError, {path});
+    return false;
+  }
+  auto write = [&](const void *bytes, size_t length) {
+    if (config.write(bytes, static_cast<uint32_t>(length))) return true;
+    report_error(run, "", 0, MessageId::WriteError, {path});
+    return false;
+  };
+
+  const std::vector<uint8_t> zeros(CONFIG_HEADER_AREA - run.disc_header_copy.size(), 0);
+  if (!write(run.disc_header_copy.data(), run.disc_header_copy.size())) return false;
+  if (!write(zeros.data(), zeros.size())) return false;
+
+  std::vector<uint8_t> system_file;
+  if (!read_zem_system_file(run, system_file)) return false;
+  if (!write(system_file.data(), system_file.size())) return false;
+
+  if (!config.close()) {  // the last bytes may only fail to land here
+    report_error(run, "", 0, MessageId::WriteError, {path});
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qorv

@@ -1,0 +1,17 @@
+// Region 5 of the system file: the BI2 block, an 8 KiB template patched
+// with the [BI2] settings, the disc count and the boot arguments.
+#pragma once
+
+#include <cstdint>
+
+namespace qorv {
+
+struct RunState;
+
+inline constexpr uint32_t BI2_BLOCK_SIZE = 8192;
+
+// Reads the [Input] BI2FileName template, patches it, prints the
+// informational lines and writes the block at the system file's position.
+bool write_bi2_region(RunState &run);
+
+}  // namespace qorv

@@ -1,0 +1,24 @@
+// Regions 1 to 4 of the system file: the disc ID block, the disc info block,
+// the loader block and the BB2 block, built from [DiskID], [BB2] and the
+// system positions. In ZEM mode the first two also fill `disc_header_copy`.
+// Each writes at the current position of the system file and returns false
+// when the write (or, for the disc info block, the text) is refused.
+#pragma once
+
+#include <cstdint>
+
+namespace qorv {
+
+struct RunState;
+
+inline constexpr uint32_t DISC_ID_BLOCK_SIZE = 32;
+inline constexpr uint32_t ZEM_DISC_INFO_BLOCK_SIZE = 66;  // 64 text bytes, hash and encryption flags
+inline constexpr uint32_t LOADER_BLOCK_SIZE = 16;
+inline constexpr uint32_t BB2_BLOCK_SIZE = 28;
+
+bool write_disk_id_region(RunState &run);
+bool write_disk_info_region(RunState &run);
+bool write_loader_info_region(RunState &run);
+bool write_bb2_region(RunState &run);
+
+}  // namespace qorv
