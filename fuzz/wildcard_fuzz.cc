@@ -5,29 +5,7 @@
 #include <string>
 
 #include "host/wildcard.h"
-
-namespace {
-bool reference_match(const char *path, const char *pattern) {
-  auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
-  for (;;) {
-    if (*pattern == '*') {
-      if (*path == '\0') return true;
-      for (const char *p = path + 1;; ++p) {
-        if (reference_match(p, pattern + 1)) return true;
-        if (*p == '\0') return false;
-      }
-    }
-    if (*pattern == '?') {
-      if (*path == '\0') return false;
-    } else {
-      if (lower(static_cast<unsigned char>(*pattern)) != lower(static_cast<unsigned char>(*path))) return false;
-      if (*path == '\0') return true;
-    }
-    ++path;
-    ++pattern;
-  }
-}
-}  // namespace
+#include "support/wildcard_reference.h"
 
 // Input: the path, a zero byte, the pattern (each cut short so that the
 // exponential reference stays fast).
@@ -38,6 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::string path = input.substr(0, split).substr(0, 12);
   std::string pattern = input.substr(split + 1).substr(0, 12);
   if (path.find('\0') != std::string::npos || pattern.find('\0') != std::string::npos) return 0;
-  if (qorv::wildcard_match(path, pattern) != reference_match(path.c_str(), pattern.c_str())) std::abort();
+  if (qorv::wildcard_match(path, pattern) != qorv::test::reference_match(path.c_str(), pattern.c_str())) std::abort();
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "host/host_file.h"
 
+#include "host/file_descriptor.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,17 +14,9 @@ HostFile::~HostFile() { close(); }
 bool HostFile::open(const std::string &path, FileAccess access) {
   if (is_open()) close();
   int flags = access == FileAccess::Read ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC);
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return false;
-
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
+  int fd = open_file_descriptor(path, flags, st);
+  if (fd < 0) return false;
   fd_ = fd;
   access_ = access;
   path_ = path;

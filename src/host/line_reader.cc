@@ -1,5 +1,7 @@
 #include "host/line_reader.h"
 
+#include "host/file_descriptor.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,16 +18,9 @@ LineReader::~LineReader() { close(); }
 
 bool LineReader::open(const std::string &path) {
   close();
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return false;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
+  int fd = open_file_descriptor(path, O_RDONLY, st);
+  if (fd < 0) return false;
   fd_ = fd;
   buffer_.assign(kChunk, '\0');
   begin_ = end_ = 0;

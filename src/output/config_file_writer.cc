@@ -9,7 +9,7 @@
 #include "driver/run_state.h"
 #include "host/host_file.h"
 #include "output/system_file_writer.h"
-#include "sysarea/setting_path.h"
+#include "ddf/host_setting.h"
 
 namespace qorv {
 
@@ -19,7 +19,7 @@ constexpr uint32_t CONFIG_HEADER_AREA = 0x40000;  // the ZEM system file starts 
 
 // Reads the whole ZEM system file; failures name the file as its open does.
 bool read_zem_system_file(RunState &run, std::vector<uint8_t> &bytes) {
-  const std::string path = setting_path(run, key::Input, key::ZEMSysFileName);
+  const std::string path = find_host_path(run.store, key::Input, key::ZEMSysFileName);
   HostFile file;
   if (!file.open(path, FileAccess::Read)) {
     report_error(run, "", 0, MessageId::OpenError, {path});
@@ -43,7 +43,7 @@ bool read_zem_system_file(RunState &run, std::vector<uint8_t> &bytes) {
 bool write_config_file(RunState &run) {
   if (run.is_ht()) return true;
 
-  const std::string path = setting_path(run, key::Output, key::ConfigFileName);
+  const std::string path = find_host_path(run.store, key::Output, key::ConfigFileName);
   HostFile config;
   if (!config.open(path, FileAccess::Write)) {
     report_error(run, "", 0, MessageId::CreateError, {path});

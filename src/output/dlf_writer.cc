@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "ddf/host_setting.h"
 #include "driver/diagnostics.h"
 #include "driver/run_state.h"
 #include "host/host_file.h"
@@ -18,12 +19,6 @@ namespace {
 // The file lists every line with a carriage return and a line feed, on every
 // host.
 constexpr std::string_view LINE_END = "\r\n";
-
-// The [Output] file names, backslashes turned into "/": the form the tool
-// opens, prints and lists in the DLF.
-std::string output_setting(const RunState &run, KeyId key) {
-  return host_path_of(find_text(run.store, key::Output, key));
-}
 
 // "0x%016I64x,\"%s\"" (ZEM) or "0x%08I64x,\"%s\"" (HT); names go in unchanged.
 void append_item_line(std::string &text, bool ht, uint64_t offset, std::string_view name) {
@@ -49,7 +44,7 @@ bool write_all(HostFile &file, std::string_view text) {
 
 bool write_dlf(RunState &run) {
   const bool ht = run.is_ht();
-  const std::string dlf_path = output_setting(run, key::LayoutFileName);
+  const std::string dlf_path = find_host_path(run.store, key::Output, key::LayoutFileName);
 
   HostFile file;
   if (!file.open(dlf_path, FileAccess::Write)) {
@@ -75,11 +70,11 @@ bool write_dlf(RunState &run) {
     text += "v2.00";
     text += LINE_END;
     text += "ZEM_CONFIG_FILE,\"";
-    text += output_setting(run, key::ConfigFileName);
+    text += find_host_path(run.store, key::Output, key::ConfigFileName);
     text += '"';
     text += LINE_END;
   }
-  append_item_line(text, ht, 0, output_setting(run, key::SystemFileName));
+  append_item_line(text, ht, 0, find_host_path(run.store, key::Output, key::SystemFileName));
   for (const FileEntry *item : run.layout_queue) append_item_line(text, ht, item->position, item->host_path);
   put(text);
 

@@ -13,7 +13,7 @@
 #include "sysarea/bi2_block.h"
 #include "sysarea/header_blocks.h"
 #include "sysarea/loader_regions.h"
-#include "sysarea/setting_path.h"
+#include "ddf/host_setting.h"
 
 namespace qorv {
 
@@ -42,7 +42,7 @@ std::array<SystemRegion, 8> system_regions(const RunState &run) {
 }  // namespace
 
 bool write_system_file(RunState &run) {
-  const std::string path = setting_path(run, key::Output, key::SystemFileName);
+  const std::string path = find_host_path(run.store, key::Output, key::SystemFileName);
   if (!run.system_file.open(path, FileAccess::Write)) {
     report_error(run, "", 0, MessageId::CreateError, {path});
     return false;

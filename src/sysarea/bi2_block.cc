@@ -17,7 +17,7 @@
 #include "host/host_file.h"
 #include "output/system_file_channel.h"
 #include "sysarea/byte_packing.h"
-#include "sysarea/setting_path.h"
+#include "ddf/host_setting.h"
 
 namespace qorv {
 
@@ -104,7 +104,7 @@ std::optional<std::vector<std::string>> find_arguments(const RunState &run) {
 
 bool write_bi2_region(RunState &run) {
   Bi2Block block;
-  if (!read_template(run, setting_path(run, key::Input, key::BI2FileName), block)) return false;
+  if (!read_template(run, find_host_path(run.store, key::Input, key::BI2FileName), block)) return false;
 
   if (std::optional<int64_t> flag = find_number(run.store, key::BI2, key::DEBUGFLAG); flag && *flag != 0) {
     print_info(run, format_text("  debugger-type=%d", {*flag}));

@@ -11,7 +11,7 @@
 #include "driver/run_state.h"
 #include "host/host_file.h"
 #include "output/system_file_channel.h"
-#include "sysarea/setting_path.h"
+#include "ddf/host_setting.h"
 
 namespace qorv {
 
@@ -21,7 +21,7 @@ namespace {
 // file. The system file's offsets are 32-bit, so a larger file is refused
 // rather than cut.
 bool copy_input_file(RunState &run, KeyId key, uint64_t size) {
-  const std::string path = setting_path(run, key::Input, key);
+  const std::string path = find_host_path(run.store, key::Input, key);
   if (size > UINT32_MAX) {
     report_error_text(run, "", 0, format_text("%s is too large for the disc format.", {path}));
     return false;

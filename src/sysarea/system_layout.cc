@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "ddf/host_setting.h"
 #include "driver/diagnostics.h"
 #include "driver/run_state.h"
 #include "host/directory_listing.h"
@@ -25,10 +26,6 @@ constexpr uint64_t MAX_SYSTEM_INPUT_SIZE = uint64_t{1} << 32;
 
 uint64_t round_up(uint64_t value, uint64_t unit) { return (value + unit - 1) / unit * unit; }
 
-std::string input_name(const RunState &run, KeyId key) {
-  return host_path_of(find_text(run.store, key::Input, key));
-}
-
 // The size of a loader or boot file; it must exist, be a file, and fit the
 // disc format's 32-bit size fields.
 bool measure_input(RunState &run, const std::string &name, uint64_t &size) {
@@ -48,11 +45,11 @@ bool measure_input(RunState &run, const std::string &name, uint64_t &size) {
 }  // namespace
 
 bool compute_system_layout(RunState &run) {
-  std::string ldr_name = input_name(run, key::LDRFileName);
+  std::string ldr_name = find_host_path(run.store, key::Input, key::LDRFileName);
   if (!measure_input(run, ldr_name, run.ldr_size)) return false;
   run.boot_position = std::max(round_up(run.ldr_position + run.ldr_size, 0x100), MIN_BOOT_POSITION);
 
-  std::string boot_name = input_name(run, key::BootFileName);
+  std::string boot_name = find_host_path(run.store, key::Input, key::BootFileName);
   if (!measure_input(run, boot_name, run.boot_size)) return false;
   run.fst_position = round_up(run.boot_position + run.boot_size, 0x100);
   run.fst_size = run.fst_entries_size + run.fst_names_size + run.fst_copy_lists_size;
@@ -73,7 +70,7 @@ bool compute_system_layout(RunState &run) {
   run.user_area_end = find_number(run.store, key::BB2, key::FSTuserEnd).value_or(0) -
                       static_cast<int64_t>(USER_AREA_END_MARGIN);
   if (!run.is_ht()) {
-    std::string sys_name = input_name(run, key::ZEMSysFileName);
+    std::string sys_name = find_host_path(run.store, key::Input, key::ZEMSysFileName);
     HostFile sys_file;
     if (!sys_file.open(sys_name, FileAccess::Read)) {
       print_output(run, format_text("EEROR %s\n", {sys_name}));

@@ -5,32 +5,12 @@
 #include <string>
 
 #include "host/wildcard.h"
+#include "support/wildcard_reference.h"
 
 namespace qorv {
 namespace {
 
-// The matcher's definition, transcribed directly: exponential in the number
-// of stars, so only for short inputs.
-bool reference_match(const char *path, const char *pattern) {
-  auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
-  for (;;) {
-    if (*pattern == '*') {
-      if (*path == '\0') return true;
-      for (const char *p = path + 1;; ++p) {
-        if (reference_match(p, pattern + 1)) return true;
-        if (*p == '\0') return false;
-      }
-    }
-    if (*pattern == '?') {
-      if (*path == '\0') return false;
-    } else {
-      if (lower(static_cast<unsigned char>(*pattern)) != lower(static_cast<unsigned char>(*path))) return false;
-      if (*path == '\0') return true;
-    }
-    ++path;
-    ++pattern;
-  }
-}
+using test::reference_match;
 
 TEST(Wildcard, Examples) {
   EXPECT_TRUE(wildcard_match("anything", "*"));
