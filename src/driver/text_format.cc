@@ -11,9 +11,21 @@ std::string hex16_upper(uint64_t value) {
 }
 
 std::string hex_lower(uint64_t value, int width) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%0*llx", width, static_cast<unsigned long long>(value));
-  return buf;
+  std::string out;
+  append_hex_lower(out, value, width);
+  return out;
+}
+
+void append_hex_lower(std::string &out, uint64_t value, int width) {
+  // Hand-made: the DLF prints one offset per file.
+  char digits[16];
+  int n = 0;
+  do {
+    digits[n++] = "0123456789abcdef"[value & 0xF];
+    value >>= 4;
+  } while (value != 0);
+  for (int pad = width - n; pad > 0; --pad) out += '0';
+  while (n > 0) out += digits[--n];
 }
 
 std::string format_text(std::string_view format, MessageArgs args) {

@@ -2,9 +2,9 @@
 // or a gap marker of the layout queue).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qorv {
@@ -17,6 +17,7 @@ struct FileEntry {
   int32_t kind = KIND_FILE;
   uint32_t replica_mode = 0;   // 0 ordinary, 1 mirrored (or twin), 3 copied (or copy record)
   uint32_t name_offset = 0;    // offset of `name` in the FST name table
+  uint32_t name_start = 0;     // where `name` begins in `disc_path`
   uint64_t position = 0;       // disc offset; directory: parent's FST index
   uint64_t extent = 0;         // bytes reserved; directory: FST index past its subtree
   uint64_t file_size = 0;
@@ -25,11 +26,19 @@ struct FileEntry {
   uint64_t placement_end = 0;
   std::string host_path;
   std::string disc_path;
-  std::string name;
   std::vector<FileEntry> children;  // directory contents, a twin, or copy records
-  std::array<uint32_t, 3> fst_record{};
 
   bool is_directory() const { return kind == KIND_DIRECTORY; }
+
+  // The entry's own name: the last component of `disc_path`. It is kept as a
+  // place in `disc_path` rather than a string of its own, since a disc of
+  // hundreds of thousands of files holds every entry in memory at once.
+  std::string_view name() const { return std::string_view(disc_path).substr(name_start); }
+  // Sets `disc_path`; the name is the text from `name_begin` on.
+  void set_disc_path(std::string path, size_t name_begin) {
+    disc_path = std::move(path);
+    name_start = static_cast<uint32_t>(name_begin);
+  }
 };
 
 }  // namespace qorv

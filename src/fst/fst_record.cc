@@ -4,7 +4,7 @@
 
 namespace qorv {
 
-std::array<uint8_t, FST_RECORD_SIZE> encode_fst_record(FileEntry &entry, bool ht_mode, bool advanced_fst) {
+std::array<uint8_t, FST_RECORD_SIZE> encode_fst_record(const FileEntry &entry, bool ht_mode, bool advanced_fst) {
   // The advanced format packs the replica mode above the kind.
   uint32_t type = (ht_mode || !advanced_fst)
                       ? static_cast<uint32_t>(entry.kind) & 0xFF
@@ -13,10 +13,10 @@ std::array<uint8_t, FST_RECORD_SIZE> encode_fst_record(FileEntry &entry, bool ht
   uint64_t position = (!ht_mode && placed_item) ? entry.position / 4 : entry.position;
   uint64_t size = entry.kind == KIND_FILE ? entry.file_size : entry.extent;
 
-  entry.fst_record = {type << 24 | (entry.name_offset & 0xFFFFFF), static_cast<uint32_t>(position),
-                      static_cast<uint32_t>(size)};
+  const uint32_t words[3] = {type << 24 | (entry.name_offset & 0xFFFFFF), static_cast<uint32_t>(position),
+                             static_cast<uint32_t>(size)};
   std::array<uint8_t, FST_RECORD_SIZE> bytes{};
-  for (size_t w = 0; w < 3; ++w) put_be32(bytes, w * 4, entry.fst_record[w]);
+  for (size_t w = 0; w < 3; ++w) put_be32(bytes, w * 4, words[w]);
   return bytes;
 }
 

@@ -34,9 +34,9 @@ bool write_fst_region(RunState &run) {
   for (size_t i = 1; i < entries.size(); ++i) {
     FileEntry &entry = *entries[i];
     entry.name_offset = static_cast<uint32_t>(offset);
-    std::copy(entry.name.begin(), entry.name.end(), names.begin() + static_cast<ptrdiff_t>(offset));
+    std::copy(entry.name().begin(), entry.name().end(), names.begin() + static_cast<ptrdiff_t>(offset));
     if (entry.replica_mode == 1 && i + 1 < entries.size()) entries[++i]->name_offset = entry.name_offset;
-    offset += entry.name.size() + 1;
+    offset += entry.name().size() + 1;
   }
 
   std::vector<uint8_t> records;

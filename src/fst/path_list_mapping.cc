@@ -23,9 +23,10 @@ bool has_empty_component(std::string_view fst_dir) {
   return fst_dir.find("\\\\") != std::string_view::npos;
 }
 
-std::string_view last_component(std::string_view path) {
+// Where the last component of a disc path begins.
+size_t name_begin(std::string_view path) {
   size_t slash = path.rfind('\\');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+  return slash == std::string_view::npos ? 0 : slash + 1;
 }
 
 }  // namespace
@@ -94,8 +95,7 @@ bool map_path_lists(RunState &run) {
   for (const PathMapping &item : merge_path_lists(run)) {
     FileEntry mapped;
     mapped.kind = KIND_DIRECTORY;
-    mapped.disc_path = item.fst_dir;
-    mapped.name = last_component(item.fst_dir);
+    mapped.set_disc_path(item.fst_dir, name_begin(item.fst_dir));
     mapped.host_path = host_path_from_description(item.host_dir);  // never made absolute
     if (!scan_directory(run, mapped.children, mapped.host_path, mapped.disc_path)) ok = false;
 
@@ -106,8 +106,7 @@ bool map_path_lists(RunState &run) {
          slash = fst_dir.rfind('\\', slash - 1)) {
       FileEntry holder;
       holder.kind = KIND_DIRECTORY;
-      holder.disc_path = fst_dir.substr(0, slash);
-      holder.name = last_component(holder.disc_path);
+      holder.set_disc_path(std::string(fst_dir.substr(0, slash)), name_begin(fst_dir.substr(0, slash)));
       holder.children.push_back(std::move(top));
       top = std::move(holder);
     }

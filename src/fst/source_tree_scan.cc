@@ -20,9 +20,10 @@ enum class Verdict { Placed, Missing, LinkLoop, CaseClash };
 
 struct SortedItem {
   HostItem *item;
-  std::string key;  // upper-cased name
+  std::string_view key;  // upper-cased name, kept in the directory's key buffer
   Verdict verdict = Verdict::Placed;
   size_t clash_with = 0;  // CaseClash: index (in sorted order) of the entry it clashes with
+  size_t child = 0;       // Placed: index of its entry in `children`
 };
 
 // Sibling order: upper-cased names as unsigned bytes (siblings share their
@@ -30,12 +31,10 @@ struct SortedItem {
 // equal but for case are ordered by their own bytes, so the order never
 // depends on the host's listing order.
 bool sibling_less(const SortedItem &a, const SortedItem &b) {
-  auto bytes = [](std::string_view s) {
-    return std::basic_string_view<unsigned char>(reinterpret_cast<const unsigned char *>(s.data()), s.size());
-  };
-  int c = bytes(a.key).compare(bytes(b.key));
+  // string_view compares through memcmp: unsigned bytes.
+  int c = a.key.compare(b.key);
   if (c != 0) return c < 0;
-  return bytes(a.item->name) < bytes(b.item->name);
+  return std::string_view(a.item->name) < std::string_view(b.item->name);
 }
 
 struct TreeWalk {
@@ -64,9 +63,21 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
     return;
   }
 
+  // The upper-cased names of one directory share one buffer: one allocation
+  // per directory rather than one per entry.
+  size_t key_bytes = 0;
+  for (const HostItem &item : items) key_bytes += item.name.size();
+  std::string keys;
+  keys.reserve(key_bytes);
+  for (const HostItem &item : items)
+    for (char c : item.name) keys += upper_case_byte(c);
   std::vector<SortedItem> sorted;
   sorted.reserve(items.size());
-  for (HostItem &item : items) sorted.push_back({&item, upper_case_name(item.name)});
+  size_t at = 0;
+  for (HostItem &item : items) {
+    sorted.push_back({&item, std::string_view(keys).substr(at, item.name.size())});
+    at += item.name.size();
+  }
   std::sort(sorted.begin(), sorted.end(), sibling_less);
 
   size_t placed = 0;
@@ -88,9 +99,10 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
   }
 
   children.reserve(placed);
-  for (const SortedItem &s : sorted) {
+  for (SortedItem &s : sorted) {
     if (s.verdict != Verdict::Placed) continue;
-    const HostItem &item = *s.item;
+    HostItem &item = *s.item;
+    s.child = children.size();
     FileEntry &entry = children.emplace_back();
     if (item.kind == HostItemKind::Directory) {
       entry.kind = KIND_DIRECTORY;
@@ -100,12 +112,12 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
     }
     entry.host_path = join_host_path(host_dir, item.name);
     if (disc_dir.empty()) {
-      entry.disc_path = item.name;
+      entry.disc_path = std::move(item.name);  // the item is not needed any more
     } else {
       entry.disc_path.reserve(disc_dir.size() + 1 + item.name.size());
       entry.disc_path.append(disc_dir).append(1, '\\').append(item.name);
+      entry.name_start = static_cast<uint32_t>(disc_dir.size() + 1);
     }
-    entry.name = item.name;
   }
 
   // Second walk in sibling order: the messages and the subdirectories come in
@@ -120,7 +132,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
       case Verdict::CaseClash:
         report_error_text(run, "", 0,
                           format_text("%s and %s differ only in letter case.",
-                                      {join_host_path(host_dir, sorted[s.clash_with].item->name),
+                                      {children[sorted[s.clash_with].child].host_path,
                                        join_host_path(host_dir, s.item->name)}));
         ok = false;
         break;

@@ -21,8 +21,9 @@ void build_layout_queue(RunState &run) {
     }
     if (entry->position == 0) queue.push_back(entry);
   }
-  std::stable_sort(queue.begin(), queue.end(),
-                   [](const FileEntry *a, const FileEntry *b) { return a->layout_key < b->layout_key; });
+  auto by_key = [](const FileEntry *a, const FileEntry *b) { return a->layout_key < b->layout_key; };
+  // Without [Layout] definitions every key is 0: nothing to sort.
+  if (!std::is_sorted(queue.begin(), queue.end(), by_key)) std::stable_sort(queue.begin(), queue.end(), by_key);
 }
 
 size_t back_group_begin(const std::vector<FileEntry *> &queue) {

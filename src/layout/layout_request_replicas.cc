@@ -14,8 +14,7 @@ FileEntry replica_of(const FileEntry &file) {
   r.file_size = file.file_size;
   r.extent = file.extent;
   r.host_path = file.host_path;
-  r.disc_path = file.disc_path;
-  r.name = file.name;
+  r.set_disc_path(file.disc_path, file.name_start);
   return r;
 }
 

@@ -11,6 +11,7 @@
 #include "host/host_file.h"
 #include "host/host_path.h"
 #include "layout/offset_math.h"
+#include "output/output_paths.h"
 
 namespace qorv {
 
@@ -23,7 +24,7 @@ constexpr std::string_view LINE_END = "\r\n";
 // "0x%016I64x,\"%s\"" (ZEM) or "0x%08I64x,\"%s\"" (HT); names go in unchanged.
 void append_item_line(std::string &text, bool ht, uint64_t offset, std::string_view name) {
   text += "0x";
-  text += hex_lower(offset, ht ? 8 : 16);
+  append_hex_lower(text, offset, ht ? 8 : 16);
   text += ",\"";
   text += name;
   text += '"';
@@ -43,6 +44,10 @@ bool write_all(HostFile &file, std::string_view text) {
 }  // namespace
 
 bool write_dlf(RunState &run) {
+  // The first output stage: nothing is created while two outputs, or an
+  // output and an input, are one file.
+  if (!check_output_paths(run)) return false;
+
   const bool ht = run.is_ht();
   const std::string dlf_path = find_host_path(run.store, key::Output, key::LayoutFileName);
 
@@ -61,8 +66,11 @@ bool write_dlf(RunState &run) {
     }
   };
 
+  // The text goes out in pieces of about 64 KiB, so a large disc does not
+  // hold its whole DLF in memory.
+  constexpr size_t PIECE = 64 * 1024;
   std::string text;
-  text.reserve(64 * (run.layout_queue.size() + 4));
+  text.reserve(PIECE + 4096);
   if (ht) {
     text += "v1.00";
     text += LINE_END;
@@ -75,7 +83,13 @@ bool write_dlf(RunState &run) {
     text += LINE_END;
   }
   append_item_line(text, ht, 0, find_host_path(run.store, key::Output, key::SystemFileName));
-  for (const FileEntry *item : run.layout_queue) append_item_line(text, ht, item->position, item->host_path);
+  for (const FileEntry *item : run.layout_queue) {
+    append_item_line(text, ht, item->position, item->host_path);
+    if (text.size() >= PIECE) {
+      put(text);
+      text.clear();
+    }
+  }
   put(text);
 
   // The end of the last entry in list order (not the highest one) must stay

@@ -46,7 +46,7 @@ TEST(PathList, OneComponentIsItselfTheTopDirectory) {
   ASSERT_EQ(d.run.path_list_trees.size(), 1u);
   const FileEntry &top = d.run.path_list_trees[0];
   EXPECT_EQ(top.kind, KIND_DIRECTORY);
-  EXPECT_EQ(top.name, "EXTRA");
+  EXPECT_EQ(top.name(), "EXTRA");
   EXPECT_EQ(top.disc_path, "EXTRA");
   EXPECT_EQ(top.host_path, d.dir.at("extra"));
   ASSERT_EQ(top.children.size(), 1u);
@@ -62,17 +62,17 @@ TEST(PathList, DeeperDirectoriesGetHolders) {
   ASSERT_TRUE(d.map());
   ASSERT_EQ(d.run.path_list_trees.size(), 1u);
   const FileEntry &a = d.run.path_list_trees[0];
-  EXPECT_EQ(a.name, "a");
+  EXPECT_EQ(a.name(), "a");
   EXPECT_EQ(a.disc_path, "a");
   EXPECT_EQ(a.host_path, "");  // a holder has no host directory
   ASSERT_EQ(a.children.size(), 1u);
   const FileEntry &b = a.children[0];
-  EXPECT_EQ(b.name, "b");
+  EXPECT_EQ(b.name(), "b");
   EXPECT_EQ(b.disc_path, "a\\b");
   EXPECT_EQ(b.host_path, "");
   ASSERT_EQ(b.children.size(), 1u);
   const FileEntry &c = b.children[0];
-  EXPECT_EQ(c.name, "c");
+  EXPECT_EQ(c.name(), "c");
   EXPECT_EQ(c.disc_path, "a\\b\\c");
   EXPECT_EQ(c.host_path, d.dir.at("extra"));
   ASSERT_EQ(c.children.size(), 1u);
@@ -87,9 +87,9 @@ TEST(PathList, ItemsSharingAFirstComponentStaySeparate) {
   test::add_path_list(d.run, 2, "B", "x\\b", d.dir.at("h2"));
   ASSERT_TRUE(d.map());
   ASSERT_EQ(d.run.path_list_trees.size(), 2u);
-  EXPECT_EQ(d.run.path_list_trees[0].name, "x");
+  EXPECT_EQ(d.run.path_list_trees[0].name(), "x");
   EXPECT_EQ(d.run.path_list_trees[0].children.at(0).disc_path, "x\\a");
-  EXPECT_EQ(d.run.path_list_trees[1].name, "x");
+  EXPECT_EQ(d.run.path_list_trees[1].name(), "x");
   EXPECT_EQ(d.run.path_list_trees[1].children.at(0).disc_path, "x\\b");
 }
 
@@ -132,7 +132,7 @@ TEST(PathList, LaterFilesReplaceItemsOfTheSameName) {
   ASSERT_EQ(d.run.path_list_trees.size(), 2u);
   // The replacement takes the place of file 1's item.
   EXPECT_EQ(d.run.path_list_trees[0].disc_path, "REPLACED");
-  EXPECT_EQ(d.run.path_list_trees[0].children.at(0).name, "three");
+  EXPECT_EQ(d.run.path_list_trees[0].children.at(0).name(), "three");
   EXPECT_EQ(d.run.path_list_trees[1].disc_path, "SECOND");
 }
 

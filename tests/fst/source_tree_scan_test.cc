@@ -31,7 +31,7 @@ struct Scan {
 
 std::vector<std::string> names(const std::vector<FileEntry> &children) {
   std::vector<std::string> out;
-  for (const FileEntry &e : children) out.push_back(e.name);
+  for (const FileEntry &e : children) out.push_back(std::string(e.name()));
   return out;
 }
 
@@ -43,6 +43,17 @@ TEST(SourceTreeScan, SiblingsSortByUpperCasedName) {
   EXPECT_EQ(names(s.run.root_entry.children),
             (std::vector<std::string>{"a", "B", "Data", "readme.txt", "z", "_x"}));
   EXPECT_EQ(s.err.str(), "");
+}
+
+TEST(SourceTreeScan, BytesAboveAsciiSortAfterLettersAndKeepTheirCase) {
+  Scan s;
+  // "\xc3\xa9t\xc3\xa9" (UTF-8 for an accented word) starts with 0xC3, above every
+  // ASCII byte; its lower-case letters are upper-cased only for the order.
+  for (const char *name : {"\xc3\xa9t\xc3\xa9", "zeta", "Alpha"}) s.dir.write(std::string("root/") + name, "");
+  ASSERT_TRUE(s.scan_root(s.dir.at("root")));
+  EXPECT_EQ(names(s.run.root_entry.children),
+            (std::vector<std::string>{"Alpha", "zeta", "\xc3\xa9t\xc3\xa9"}));
+  EXPECT_EQ(s.run.root_entry.children[1].disc_path, "zeta");
 }
 
 TEST(SourceTreeScan, EntriesCarryPathsKindsAndSizes) {
@@ -70,7 +81,7 @@ TEST(SourceTreeScan, EntriesCarryPathsKindsAndSizes) {
   const FileEntry &deep = data.children[1].children.at(0);
   EXPECT_EQ(deep.disc_path, "DATA\\sub\\deep.bin");
   EXPECT_EQ(deep.host_path, s.dir.at("root/DATA/sub/deep.bin"));
-  EXPECT_EQ(deep.name, "deep.bin");
+  EXPECT_EQ(deep.name(), "deep.bin");
   EXPECT_EQ(deep.file_size, 7u);
   EXPECT_EQ(deep.extent, 7u);
 }

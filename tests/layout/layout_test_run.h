@@ -37,7 +37,7 @@ struct LayoutRun {
   // A file directly under the root, `size` bytes (an empty file reserves 4).
   FileEntry &file(const std::string &name, uint64_t size, int64_t key = 0, uint64_t alignment = 0) {
     FileEntry &f = files.emplace_back();
-    f.name = f.disc_path = name;
+    f.disc_path = name;
     f.host_path = "root/" + name;
     f.file_size = size;
     f.extent = size ? size : 4;
@@ -50,7 +50,7 @@ struct LayoutRun {
   FileEntry &directory(const std::string &name) {
     FileEntry &d = files.emplace_back();
     d.kind = KIND_DIRECTORY;
-    d.name = d.disc_path = name;
+    d.disc_path = name;
     d.host_path = "root/" + name;
     run.fst_entries.push_back(&d);
     return d;

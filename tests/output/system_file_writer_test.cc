@@ -48,7 +48,7 @@ struct SystemRun {
     // A root holding one file A of 5 bytes at 0x20000: two records and "A\0".
     run.root_entry.kind = KIND_DIRECTORY;
     run.root_entry.extent = 2;
-    file_a.name = "A";
+    file_a.disc_path = "A";
     file_a.file_size = 5;
     file_a.position = 0x20000;
     run.fst_entries = {&run.root_entry, &file_a};
