@@ -36,6 +36,7 @@ install: $(BUILD)/CMakeCache.txt
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
 BUILD_FUZZ ?= build-fuzz
 CLANG_RT ?= $(firstword $(wildcard /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a))
 
@@ -44,7 +45,7 @@ fuzz:
 	  { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang libclang-rt-14-dev; }
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORV_FUZZ=ON -DQORV_TESTS=OFF
 	cmake --build $(BUILD_FUZZ) -j $(JOBS)
-	sh fuzz/run.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
+	sh fuzz/run.sh $(BUILD_FUZZ) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_REL) build-fuzz
