@@ -9,23 +9,28 @@ namespace qorv {
 
 namespace {
 
-bool any_match(const std::vector<WildcardPattern> &patterns, const std::string &disc_path) {
-  for (const WildcardPattern &p : patterns)
-    if (p.matches(disc_path)) return true;
-  return false;
-}
-
 // One walk for all patterns: an entry goes when any pattern matches it, so
 // applying the patterns one after another would remove the same entries.
 // A removed directory's subtree is not walked, and the survivors are
 // compacted in place (erasing one by one would be quadratic in a large
-// directory).
-void prune(std::vector<FileEntry> &children, const std::vector<WildcardPattern> &patterns) {
+// directory). `cursor` holds the patterns' states after the directory's own
+// disc path and a backslash (`prefix` characters), so each entry is matched
+// from there on.
+void prune(std::vector<FileEntry> &children, const WildcardSet &patterns, const WildcardSet::Cursor &cursor,
+           size_t prefix) {
   size_t kept = 0;
+  WildcardSet::Cursor inner;
   for (size_t i = 0; i < children.size(); ++i) {
     FileEntry &entry = children[i];
-    if (any_match(patterns, entry.disc_path)) continue;
-    if (entry.kind == KIND_DIRECTORY) prune(entry.children, patterns);
+    const std::string_view rest = std::string_view(entry.disc_path).substr(prefix);
+    bool removed = !cursor.certain().empty();
+    for (size_t k = 0; !removed && k < cursor.open().size(); ++k)
+      removed = patterns.matches(cursor, cursor.open()[k], rest);
+    if (removed) continue;
+    if (entry.kind == KIND_DIRECTORY) {
+      patterns.advance(cursor, std::string(rest) + '\\', inner);
+      prune(entry.children, patterns, inner, entry.disc_path.size() + 1);
+    }
     if (kept != i) children[kept] = std::move(entry);
     ++kept;
   }
@@ -35,14 +40,19 @@ void prune(std::vector<FileEntry> &children, const std::vector<WildcardPattern> 
 }  // namespace
 
 void prune_layout_off(RunState &run) {
-  std::vector<WildcardPattern> patterns;
+  WildcardSet patterns;
   for (const Layer &layer : run.store.layers)
     if (const auto *table = find_table<LayoutTable>(layer, key::LayoutOffForm))
-      for (const LayoutRequest &item : table->items) patterns.emplace_back(item.file);
-  if (patterns.empty()) return;
+      for (const LayoutRequest &item : table->items) patterns.add(item.file);
+  if (patterns.size() == 0) return;
 
-  prune(run.root_entry.children, patterns);
-  for (FileEntry &top : run.path_list_trees) prune(top.children, patterns);
+  const WildcardSet::Cursor root = patterns.start();
+  prune(run.root_entry.children, patterns, root, 0);
+  WildcardSet::Cursor top_cursor;
+  for (FileEntry &top : run.path_list_trees) {
+    patterns.advance(root, top.disc_path + '\\', top_cursor);
+    prune(top.children, patterns, top_cursor, top.disc_path.size() + 1);
+  }
 }
 
 }  // namespace qorv

@@ -46,18 +46,19 @@ void stamp_files(RunState &run, const std::vector<const LayoutRequest *> &align,
       key_match.skip();
   }
 
-  std::string scratch;
   for (FileEntry *entry : run.fst_entries) {
+    const std::ptrdiff_t align_index = align_match.visit(*entry);
+    const std::ptrdiff_t key_index = key_match.visit(*entry);
     if (entry->kind & 1) continue;
     FileEntry &primary = entry->replica_mode == 3 ? entry->children[0] : *entry;
-    if (std::ptrdiff_t i = align_match.find(entry->disc_path, scratch); i >= 0) {
+    if (std::ptrdiff_t i = align_index; i >= 0) {
       auto alignment = static_cast<uint64_t>(align[static_cast<size_t>(i)]->value);
       primary.alignment = alignment;
       if (entry->replica_mode == 1) entry->children[0].alignment = alignment;
       if (entry->replica_mode == 3)
         for (size_t c = 1; c < entry->children.size(); ++c) entry->children[c].alignment = alignment;
     }
-    if (std::ptrdiff_t i = key_match.find(entry->disc_path, scratch); i >= 0)
+    if (std::ptrdiff_t i = key_index; i >= 0)
       primary.layout_key = layout[static_cast<size_t>(i)].key;
   }
 }

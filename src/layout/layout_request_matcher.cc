@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "host/name_case.h"
 #include "layout/layout_request_passes.h"
 
@@ -5,22 +7,44 @@ namespace qorv {
 
 void LastMatch::add(std::string_view pattern) {
   size_t index = count_++;
-  if (pattern.find_first_of("*?") == std::string_view::npos)
+  if (pattern.find_first_of("*?") == std::string_view::npos) {
     exact_[upper_case_name(pattern)] = index;  // without wildcards: equality ignoring case
-  else
-    wild_.emplace_back(index, WildcardPattern(pattern));
+  } else {
+    wild_.add(pattern);
+    wild_index_.push_back(index);
+  }
 }
 
 void LastMatch::skip() { ++count_; }
 
-std::ptrdiff_t LastMatch::find(std::string_view disc_path, std::string &scratch) const {
+std::ptrdiff_t LastMatch::visit(const FileEntry &entry) {
+  const std::string &path = entry.disc_path;
+  if (levels_.empty()) levels_.push_back({std::string(), wild_.start()});
+  while (levels_.size() > 1 && !(path.size() > levels_.back().prefix.size() && path.starts_with(levels_.back().prefix)))
+    levels_.pop_back();
+  const Level &level = levels_.back();
+  const std::string_view rest = std::string_view(path).substr(level.prefix.size());
+
+  if (entry.kind == KIND_DIRECTORY) {
+    if (!path.empty()) {  // the root's contents start from the empty prefix
+      Level inner{path + '\\', {}};
+      wild_.advance(level.cursor, std::string(rest) + '\\', inner.cursor);
+      levels_.push_back(std::move(inner));
+    }
+    return -1;
+  }
+
   std::ptrdiff_t best = -1;
   if (!exact_.empty()) {
-    upper_case_into(disc_path, scratch);
-    if (auto it = exact_.find(scratch); it != exact_.end()) best = static_cast<std::ptrdiff_t>(it->second);
+    upper_case_into(path, scratch_);
+    if (auto it = exact_.find(scratch_); it != exact_.end()) best = static_cast<std::ptrdiff_t>(it->second);
   }
-  for (auto it = wild_.rbegin(); it != wild_.rend() && static_cast<std::ptrdiff_t>(it->first) > best; ++it)
-    if (it->second.matches(disc_path)) return static_cast<std::ptrdiff_t>(it->first);
+  const WildcardSet::Cursor &cursor = level.cursor;
+  if (!cursor.certain().empty())
+    best = std::max(best, static_cast<std::ptrdiff_t>(wild_index_[cursor.certain().back()]));
+  const std::vector<uint32_t> &open = cursor.open();
+  for (auto it = open.rbegin(); it != open.rend() && static_cast<std::ptrdiff_t>(wild_index_[*it]) > best; ++it)
+    if (wild_.matches(cursor, *it, rest)) return static_cast<std::ptrdiff_t>(wild_index_[*it]);
   return best;
 }
 

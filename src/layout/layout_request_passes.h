@@ -34,19 +34,30 @@ private:
 
 // The last of a list of patterns that matches a disc path: the same result as
 // testing them all in order with a later match overwriting an earlier one.
-// Patterns without "*" and "?" are found by a hash look-up, the others are
-// tested from the last one backwards until the first match.
+// Patterns without "*" and "?" are found by a hash look-up; the others are
+// matched from the states of the entry's directory on (see WildcardSet),
+// from the last one backwards until the first match.
 class LastMatch {
 public:
   void add(std::string_view pattern);
   void skip();  // a list position that never matches
-  // Index (in the order added) of the last matching pattern, or -1.
-  std::ptrdiff_t find(std::string_view disc_path, std::string &scratch) const;
+  // Index (in the order added) of the last pattern that matches `entry`'s
+  // disc path, or -1. Entries come in FST order (a directory before its
+  // contents); a directory is passed too, so its states serve its contents.
+  std::ptrdiff_t visit(const FileEntry &entry);
 
 private:
+  struct Level {
+    std::string prefix;  // the directory's disc path and a backslash
+    WildcardSet::Cursor cursor;
+  };
+
   size_t count_ = 0;
   std::unordered_map<std::string, size_t> exact_;  // upper-cased pattern -> last index
-  std::vector<std::pair<size_t, WildcardPattern>> wild_;
+  WildcardSet wild_;
+  std::vector<size_t> wild_index_;  // list index of each pattern of `wild_`
+  std::vector<Level> levels_;       // levels_[0]: the root, empty prefix
+  std::string scratch_;
 };
 
 // A [Layout] definition that passed the pass, with its layout key.

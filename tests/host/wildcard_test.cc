@@ -1,6 +1,7 @@
 // Pattern matching of disc paths.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -71,6 +72,45 @@ TEST(Wildcard, CompiledPatternOverLongPaths) {
   EXPECT_TRUE(compiled.matches(path + "x.DAT"));
   EXPECT_FALSE(compiled.matches(path + "x.da"));
   EXPECT_EQ(compiled.matches("a\\b"), reference_match("a\\b", pattern.c_str()));
+}
+
+TEST(WildcardSet, CursorsAgreeWithWholePathMatching) {
+  // Paths cut at random points: matching from the states after the prefix,
+  // the patterns found certain, and the ones dropped as dead must all agree
+  // with matching the whole path by the definition.
+  std::mt19937 rng(777);
+  const char alphabet[] = {'a', 'B', '\\', '.', '*', '?'};
+  auto random_text = [&](size_t max_len, int symbols) {
+    std::string s(rng() % (max_len + 1), ' ');
+    for (char &c : s) c = alphabet[rng() % symbols];
+    return s;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<std::string> patterns;
+    for (int i = 0; i < 8; ++i) patterns.push_back(random_text(7, 6));
+    patterns.push_back(std::string(70, '?') + "*");  // more than one word of states
+    WildcardSet set(patterns);
+    std::string path = random_text(10, 4);
+    size_t cut = rng() % (path.size() + 1);
+    WildcardSet::Cursor at_cut;
+    set.advance(set.start(), std::string_view(path).substr(0, cut), at_cut);
+
+    for (uint32_t p = 0; p < patterns.size(); ++p) {
+      bool expected = reference_match(path.c_str(), patterns[p].c_str());
+      ASSERT_EQ(set.matches(p, path), expected) << path << " / " << patterns[p];
+      const auto &certain = at_cut.certain();
+      const auto &open = at_cut.open();
+      bool is_certain = std::find(certain.begin(), certain.end(), p) != certain.end();
+      bool is_open = std::find(open.begin(), open.end(), p) != open.end();
+      if (is_certain)
+        ASSERT_TRUE(expected) << path << " / " << patterns[p] << " cut " << cut;
+      else if (is_open)
+        ASSERT_EQ(set.matches(at_cut, p, std::string_view(path).substr(cut)), expected)
+            << path << " / " << patterns[p] << " cut " << cut;
+      else
+        ASSERT_FALSE(expected) << path << " / " << patterns[p] << " cut " << cut;
+    }
+  }
 }
 
 }  // namespace
