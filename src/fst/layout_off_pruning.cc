@@ -20,12 +20,14 @@ void prune(std::vector<FileEntry> &children, const WildcardSet &patterns, const 
            size_t prefix) {
   size_t kept = 0;
   WildcardSet::Cursor inner;
+  WildcardSet::Rest subject;
   for (size_t i = 0; i < children.size(); ++i) {
     FileEntry &entry = children[i];
     const std::string_view rest = std::string_view(entry.disc_path).substr(prefix);
     bool removed = !cursor.certain().empty();
+    if (!removed && !cursor.open().empty()) subject.assign(rest);
     for (size_t k = 0; !removed && k < cursor.open().size(); ++k)
-      removed = patterns.matches(cursor, cursor.open()[k], rest);
+      removed = patterns.matches(cursor, k, subject);
     if (removed) continue;
     if (entry.kind == KIND_DIRECTORY) {
       patterns.advance(cursor, std::string(rest) + '\\', inner);

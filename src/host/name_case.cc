@@ -4,7 +4,11 @@ namespace qorv {
 
 void upper_case_into(std::string_view text, std::string &out) {
   out.resize(text.size());
-  for (size_t i = 0; i < text.size(); ++i) out[i] = upper_case_byte(text[i]);
+  char *to = out.data();
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    to[i] = static_cast<char>(c - (static_cast<unsigned>(c - 'a') < 26u ? 32 : 0));  // branch-free a-z only
+  }
 }
 
 std::string upper_case_name(std::string_view text) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 
 namespace qorv {
 
@@ -32,48 +33,151 @@ WildcardSet::WildcardSet(const std::vector<std::string> &patterns) {
 }
 
 void WildcardSet::add(std::string_view pattern) {
-  const size_t m = pattern.size();
-  Compiled c{(m + 1 + 63) / 64, masks_.size(), state_words_};  // states 0..m
-  masks_.resize(masks_.size() + (3 + 256) * c.words, 0);
-  state_words_ += 2 * c.words;
+  texts_.emplace_back(pattern);
+  compiled_ = false;
+}
 
-  uint64_t *star_mask = &masks_[c.table];
-  uint64_t *accept_mask = star_mask + c.words;
-  uint64_t *tail_mask = star_mask + 2 * c.words;
-  set_bit(accept_mask, m);
-  bool tail_all_stars = true;
-  for (size_t j = m; j-- > 0;) {
-    const unsigned char p = static_cast<unsigned char>(pattern[j]);
-    if (p == '*') {
-      set_bit(star_mask, j);
-      set_bit(accept_mask, j);
-      if (tail_all_stars) set_bit(tail_mask, j);
-      continue;
-    }
-    tail_all_stars = false;
-    for (int b = 0; b < 256; ++b)
-      if (p == '?' || fold(static_cast<unsigned char>(b)) == fold(p))
-        set_bit(&masks_[c.table + (3 + b) * c.words], j);
-  }
+void WildcardSet::compile() {
+  if (compiled_) return;
+  compiled_ = true;
 
-  // The bytes a matching path can end with: the last byte moves an active
-  // state onto an accepting one (the end, or a star). A star followed by the
-  // end or by another star accepts after any byte.
-  std::vector<bool> last(256, false);
-  bool any_byte = false;
-  for (size_t j = 0; j < m; ++j) {
-    const bool next_accepts = j + 1 == m || pattern[j + 1] == '*';
-    if (!next_accepts) continue;
-    if (pattern[j] == '*' || pattern[j] == '?') {
-      any_byte = true;
-      break;
+  byte_class_.fill(0);
+  classes_ = 1;
+  std::array<uint8_t, 256> folded_class{};
+  for (const std::string &text : texts_)
+    for (char ch : text) {
+      const unsigned char f = fold(static_cast<unsigned char>(ch));
+      if (ch != '*' && ch != '?' && folded_class[f] == 0) folded_class[f] = static_cast<uint8_t>(classes_++);
     }
-    const unsigned char p = fold(static_cast<unsigned char>(pattern[j]));
-    for (int b = 0; b < 256; ++b)
-      if (fold(static_cast<unsigned char>(b)) == p) last[static_cast<size_t>(b)] = true;
+  for (int b = 0; b < 256; ++b) byte_class_[b] = folded_class[fold(static_cast<unsigned char>(b))];
+
+  patterns_.clear();
+  masks_.clear();
+  stride_ = 2;
+  for (const std::string &pattern : texts_) {
+    const size_t m = pattern.size();
+    Compiled c;
+    c.words = (m + 1 + 63) / 64;  // states 0..m
+    c.table = masks_.size();
+    masks_.resize(masks_.size() + (3 + classes_) * c.words, 0);
+    stride_ = std::max(stride_, 2 * c.words);
+
+    uint64_t *star_mask = &masks_[c.table];
+    uint64_t *accept_mask = star_mask + c.words;
+    uint64_t *tail_mask = star_mask + 2 * c.words;
+    set_bit(accept_mask, m);
+    bool tail_all_stars = true;
+    for (size_t j = m; j-- > 0;) {
+      const unsigned char p = static_cast<unsigned char>(pattern[j]);
+      if (p == '*') {
+        set_bit(star_mask, j);
+        set_bit(accept_mask, j);
+        if (tail_all_stars) set_bit(tail_mask, j);
+        continue;
+      }
+      tail_all_stars = false;
+      for (size_t k = 0; k < classes_; ++k)
+        if (p == '?' || k == folded_class[fold(p)]) set_bit(&masks_[c.table + (3 + k) * c.words], j);
+    }
+
+    // The bytes a matching path can end with: the last byte moves an active
+    // state onto an accepting one (the end, or a star). A star followed by
+    // the end or by another star accepts after any byte.
+    size_t tail = m;  // first star of the stars that end the pattern
+    while (tail > 0 && pattern[tail - 1] == '*') --tail;
+    for (size_t j = 0; j < m; ++j) {
+      const bool next_accepts = j + 1 == m || pattern[j + 1] == '*';
+      if (!next_accepts) continue;
+      const bool mid = j + 1 < tail;  // onto a star before the final ones
+      if (pattern[j] == '*' || pattern[j] == '?') {
+        c.any_last_byte = true;
+        if (mid) c.mid_any_byte = true;
+        continue;
+      }
+      const unsigned char p = fold(static_cast<unsigned char>(pattern[j]));
+      for (int b = 0; b < 256; ++b)
+        if (fold(static_cast<unsigned char>(b)) == p) {
+          c.last_byte[b / 64] |= uint64_t{1} << (b % 64);
+          if (mid) c.mid_last_byte[b / 64] |= uint64_t{1} << (b % 64);
+        }
+    }
+    if (tail < m) c.any_last_byte = true;  // the final stars take any last byte
+    for (size_t j = 0; j < m;) {
+      if (pattern[j] == '*') {
+        ++j;
+        continue;
+      }
+      size_t end = pattern.find('*', j);
+      if (end == std::string::npos) end = m;
+      std::string folded = pattern.substr(j, end - j);
+      if (folded.find('?') != std::string::npos)
+        folded.clear();
+      else
+        for (char &ch : folded) ch = static_cast<char>(fold(static_cast<unsigned char>(ch)));
+      c.segments.push_back({j, std::move(folded)});
+      j = end;
+    }
+    patterns_.push_back(std::move(c));
   }
-  last_byte_.push_back(any_byte ? std::vector<bool>() : std::move(last));
-  patterns_.push_back(c);
+}
+
+namespace {
+bool has_byte(const std::array<uint64_t, 4> &set, unsigned char b) { return (set[b / 64] >> (b % 64)) & 1; }
+
+}  // namespace
+
+void WildcardSet::Rest::assign(std::string_view text) {
+  text_ = text;
+  folded_.resize(text.size());
+  present_.fill(0);
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char f = fold(static_cast<unsigned char>(text[i]));
+    folded_[i] = static_cast<char>(f);
+    present_[f / 64] |= uint64_t{1} << (f % 64);
+  }
+}
+
+// The states have reached at most position `frontier`; every literal run
+// that starts beyond it must still be matched whole, after the ones before
+// it, for the pattern's end to be reached.
+WildcardSet::Cursor::Needs WildcardSet::needs_of(const Compiled &c, const uint64_t *state) const {
+  size_t frontier = 0;
+  for (size_t w = 0; w < c.words; ++w) {
+    const uint64_t active = state[w], loop = state[c.words + w];
+    if (active) frontier = std::max(frontier, w * 64 + 63 - static_cast<size_t>(std::countl_zero(active)));
+    if (loop) frontier = std::max(frontier, w * 64 + 64 - static_cast<size_t>(std::countl_zero(loop)));
+  }
+  Cursor::Needs needs;
+  needs.first_segment = static_cast<uint32_t>(c.segments.size());
+  for (size_t i = c.segments.size(); i-- > 0 && c.segments[i].start > frontier;) {
+    needs.first_segment = static_cast<uint32_t>(i);
+    for (char ch : c.segments[i].folded) {
+      const unsigned char f = static_cast<unsigned char>(ch);
+      needs.bytes[f / 64] |= uint64_t{1} << (f % 64);
+    }
+  }
+  return needs;
+}
+
+bool WildcardSet::may_match(const Compiled &c, const Cursor::Needs &needs, const Rest &rest) const {
+  if (rest.text_.empty()) return true;
+  const unsigned char last = static_cast<unsigned char>(rest.text_.back());
+  if (!c.any_last_byte && !has_byte(c.last_byte, last)) return false;
+  if (c.mid_any_byte || has_byte(c.mid_last_byte, last)) return true;  // a star on the way may accept
+
+  // Only the pattern's end can accept: the runs still needed must all be there.
+  for (size_t w = 0; w < 4; ++w)
+    if (needs.bytes[w] & ~rest.present_[w]) return false;
+  std::string_view folded = rest.folded_;
+  size_t from = 0;
+  for (size_t i = needs.first_segment; i < c.segments.size(); ++i) {
+    const std::string &segment = c.segments[i].folded;
+    if (segment.empty()) continue;  // holds "?": not looked for
+    const size_t at = folded.find(segment, from);
+    if (at == std::string_view::npos) return false;
+    from = at + segment.size();
+  }
+  return true;
 }
 
 bool WildcardSet::run(const Compiled &c, uint64_t *active, uint64_t *loop, std::string_view text) const {
@@ -89,6 +193,21 @@ bool WildcardSet::run(const Compiled &c, uint64_t *active, uint64_t *loop, std::
     *active = a;
     *loop = l;
     return (a | l) != 0;
+  }
+  if (c.words == 2) {  // most patterns with many stars: states 0..127
+    uint64_t a0 = active[0], a1 = active[1], l0 = loop[0], l1 = loop[1];
+    const uint64_t s0 = stars[0], s1 = stars[1];
+    for (unsigned char b : text) {
+      const uint64_t *m = match(c, b);
+      l0 |= a0 & s0;
+      l1 |= a1 & s1;
+      const uint64_t x0 = a0 & m[0], x1 = a1 & m[1];
+      a0 = (x0 << 1) | (l0 << 1);
+      a1 = (x1 << 1) | (x0 >> 63) | (l1 << 1) | (l0 >> 63);
+      if ((a0 | a1 | l0 | l1) == 0) break;
+    }
+    active[0] = a0, active[1] = a1, loop[0] = l0, loop[1] = l1;
+    return (a0 | a1 | l0 | l1) != 0;
   }
 
   uint64_t alive = 0;
@@ -111,42 +230,47 @@ bool WildcardSet::run(const Compiled &c, uint64_t *active, uint64_t *loop, std::
   return alive != 0;
 }
 
-WildcardSet::Cursor WildcardSet::start() const {
+WildcardSet::Cursor WildcardSet::start() {
+  compile();
   Cursor cursor;
-  cursor.state_.assign(state_words_, 0);
   cursor.open_.reserve(patterns_.size());
+  cursor.state_.assign(patterns_.size() * stride_, 0);
   for (uint32_t p = 0; p < patterns_.size(); ++p) {
-    cursor.state_[patterns_[p].state] = 1;  // state 0 active
     cursor.open_.push_back(p);
+    cursor.state_[p * stride_] = 1;  // state 0 active
+    cursor.needs_.push_back(needs_of(patterns_[p], &cursor.state_[p * stride_]));
   }
   return cursor;
 }
 
 void WildcardSet::advance(const Cursor &from, std::string_view text, Cursor &to) const {
-  to.state_ = from.state_;
   to.open_.clear();
+  to.needs_.clear();
+  to.state_.resize(from.open_.size() * stride_);
   std::vector<uint32_t> newly_certain;
-  for (uint32_t p : from.open_) {
+  for (size_t k = 0; k < from.open_.size(); ++k) {
+    const uint32_t p = from.open_[k];
     const Compiled &c = patterns_[p];
-    uint64_t *active = &to.state_[c.state];
+    uint64_t *active = &to.state_[to.open_.size() * stride_];
     uint64_t *loop = active + c.words;
+    std::copy_n(&from.state_[k * stride_], 2 * c.words, active);
     if (!run(c, active, loop, text)) continue;  // can no longer match
     if (any_common(loop, tail(c), c.words))
       newly_certain.push_back(p);  // a star with only stars after it has started
-    else
+    else {
       to.open_.push_back(p);
+      to.needs_.push_back(needs_of(c, active));
+    }
   }
+  to.state_.resize(to.open_.size() * stride_);
   to.certain_.resize(from.certain_.size() + newly_certain.size());
   std::merge(from.certain_.begin(), from.certain_.end(), newly_certain.begin(), newly_certain.end(),
              to.certain_.begin());
 }
 
-bool WildcardSet::matches(const Cursor &from, uint32_t p, std::string_view rest) const {
-  const Compiled &c = patterns_[p];
-  const std::vector<bool> &last = last_byte_[p];
-  if (!rest.empty() && !last.empty() && !last[static_cast<unsigned char>(rest.back())]) return false;
-
-  const uint64_t *state = &from.state_[c.state];
+bool WildcardSet::matches(const Cursor &from, size_t k, const Rest &rest) const {
+  const Compiled &c = patterns_[from.open_[k]];
+  if (!may_match(c, from.needs_[k], rest)) return false;
   std::array<uint64_t, 8> small;
   std::vector<uint64_t> large;
   uint64_t *words = small.data();
@@ -154,15 +278,19 @@ bool WildcardSet::matches(const Cursor &from, uint32_t p, std::string_view rest)
     large.resize(2 * c.words);
     words = large.data();
   }
-  std::copy(state, state + 2 * c.words, words);
-  return run(c, words, words + c.words, rest) && any_common(words, accept(c), c.words);
+  std::copy_n(&from.state_[k * stride_], 2 * c.words, words);
+  return run(c, words, words + c.words, rest.text_) && any_common(words, accept(c), c.words);
 }
 
 bool WildcardSet::matches(uint32_t p, std::string_view path) const {
   const Compiled &c = patterns_[p];
-  const std::vector<bool> &last = last_byte_[p];
-  if (!path.empty() && !last.empty() && !last[static_cast<unsigned char>(path.back())]) return false;
-
+  std::array<uint64_t, 8> start_state{};  // state 0 active
+  start_state[0] = 1;
+  if (2 * c.words <= start_state.size()) {
+    Rest whole;
+    whole.assign(path);
+    if (!may_match(c, needs_of(c, start_state.data()), whole)) return false;
+  }
   std::array<uint64_t, 8> small{};
   std::vector<uint64_t> large;
   uint64_t *words = small.data();
@@ -172,6 +300,11 @@ bool WildcardSet::matches(uint32_t p, std::string_view path) const {
   }
   words[0] = 1;  // state 0 active
   return run(c, words, words + c.words, path) && any_common(words, accept(c), c.words);
+}
+
+WildcardPattern::WildcardPattern(std::string_view pattern) : text_(pattern) {
+  set_.add(pattern);
+  set_.start();
 }
 
 bool wildcard_match(std::string_view path, std::string_view pattern) {

@@ -4,6 +4,7 @@
 // ordinary character, so one pattern reaches into any depth of the tree.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,8 +24,9 @@ class WildcardSet {
 public:
   WildcardSet() = default;
   explicit WildcardSet(const std::vector<std::string> &patterns);
+  // Patterns are added before the first start().
   void add(std::string_view pattern);
-  size_t size() const { return patterns_.size(); }
+  size_t size() const { return texts_.size(); }
 
   class Cursor {
   public:
@@ -35,47 +37,91 @@ public:
 
   private:
     friend class WildcardSet;
-    std::vector<uint64_t> state_;  // per pattern: active words, then loop words
     std::vector<uint32_t> certain_;
     std::vector<uint32_t> open_;
+    std::vector<uint64_t> state_;  // per open pattern, `stride_` words: active, then loop
+    // Per open pattern: what the rest of a path must hold to reach its end.
+    struct Needs {
+      uint32_t first_segment = 0;            // the literal runs from this one on
+      std::array<uint64_t, 4> bytes{};       // every (folded) byte of those runs
+    };
+    std::vector<Needs> needs_;
   };
 
-  // The states before any character.
-  Cursor start() const;
+  // The rest of a path to be matched against many patterns, with its
+  // letter-folded copy made once.
+  class Rest {
+  public:
+    void assign(std::string_view text);
+    std::string_view text() const { return text_; }
+
+  private:
+    friend class WildcardSet;
+    std::string_view text_;
+    std::string folded_;
+    std::array<uint64_t, 4> present_{};  // the folded bytes it holds
+  };
+
+  // The states before any character (compiles the patterns on first use).
+  Cursor start();
   // `to` = the states of `from` after `text`.
   void advance(const Cursor &from, std::string_view text, Cursor &to) const;
-  // Whether pattern `p`, open at `from`, matches the prefix followed by `rest`.
-  bool matches(const Cursor &from, uint32_t p, std::string_view rest) const;
-  // Whether pattern `p` matches the whole `path`.
+  // Whether the pattern `from.open()[k]` matches the prefix followed by `rest`.
+  bool matches(const Cursor &from, size_t k, const Rest &rest) const;
+  // Whether pattern `p` matches the whole `path` (after start()).
   bool matches(uint32_t p, std::string_view path) const;
 
 private:
   struct Compiled {
     size_t words;
-    size_t table;   // offset of its masks in `masks_`
-    size_t state;   // offset of its states in a cursor
+    size_t table;                       // offset of its masks in `masks_`
+    bool any_last_byte = false;         // a matching path may end with any byte
+    std::array<uint64_t, 4> last_byte{};  // else: the bytes it can end with
+    // Bytes a path may end with when it is accepted on a star before the
+    // pattern's final stars (all bytes when `mid_any_byte`). Any other path
+    // is accepted only at the pattern's end (or its final stars), having
+    // matched every literal run (`segments`) that its states have not yet
+    // reached, whole and in order.
+    bool mid_any_byte = false;
+    std::array<uint64_t, 4> mid_last_byte{};
+    struct Segment {
+      size_t start;         // position of its first byte in the pattern
+      std::string folded;   // its bytes with A-Z folded; empty when it holds "?"
+    };
+    std::vector<Segment> segments;
   };
-  // Masks of a pattern at `table`: star, accept, all-star tail, then one per
-  // byte value (positions that match it); each `words` long.
+  // Whether pattern `c` can match a prefix in `state` followed by `rest`: a
+  // cheap refusal before running, by the bytes the path ends with and the
+  // literal run it must still contain.
+  bool may_match(const Compiled &c, const Cursor::Needs &needs, const Rest &rest) const;
+  Cursor::Needs needs_of(const Compiled &c, const uint64_t *state) const;
+  void compile();
+  // Masks of a pattern at `table`, each `words` long: star, accept, all-star
+  // tail, then one per byte class (the positions that match the class).
   const uint64_t *star(const Compiled &c) const { return &masks_[c.table]; }
   const uint64_t *accept(const Compiled &c) const { return &masks_[c.table + c.words]; }
   const uint64_t *tail(const Compiled &c) const { return &masks_[c.table + 2 * c.words]; }
   const uint64_t *match(const Compiled &c, unsigned char b) const {
-    return &masks_[c.table + (3 + b) * c.words];
+    return &masks_[c.table + (3 + byte_class_[b]) * c.words];
   }
   // Runs `text` on the states at `active`/`loop`; false when the pattern died.
   bool run(const Compiled &c, uint64_t *active, uint64_t *loop, std::string_view text) const;
 
+  std::vector<std::string> texts_;
+  bool compiled_ = false;
+  // Bytes that no pattern names literally share class 0, so the tables stay
+  // small enough to stay in the cache however many patterns there are.
+  std::array<uint8_t, 256> byte_class_{};
+  size_t classes_ = 1;
   std::vector<Compiled> patterns_;
   std::vector<uint64_t> masks_;
-  std::vector<std::vector<bool>> last_byte_;  // bytes a matching path can end with; empty: any
-  size_t state_words_ = 0;
+  size_t stride_ = 2;  // state words per pattern in a cursor: twice the widest pattern
 };
 
 // One pattern, matched against whole paths.
 class WildcardPattern {
 public:
-  explicit WildcardPattern(std::string_view pattern) : text_(pattern) { set_.add(pattern); }
+  explicit WildcardPattern(std::string_view pattern);
   bool matches(std::string_view path) const { return set_.matches(0, path); }
   const std::string &text() const { return text_; }
 

@@ -43,8 +43,10 @@ std::ptrdiff_t LastMatch::visit(const FileEntry &entry) {
   if (!cursor.certain().empty())
     best = std::max(best, static_cast<std::ptrdiff_t>(wild_index_[cursor.certain().back()]));
   const std::vector<uint32_t> &open = cursor.open();
-  for (auto it = open.rbegin(); it != open.rend() && static_cast<std::ptrdiff_t>(wild_index_[*it]) > best; ++it)
-    if (wild_.matches(cursor, *it, rest)) return static_cast<std::ptrdiff_t>(wild_index_[*it]);
+  if (open.empty() || static_cast<std::ptrdiff_t>(wild_index_[open.back()]) <= best) return best;
+  rest_.assign(rest);
+  for (size_t k = open.size(); k-- > 0 && static_cast<std::ptrdiff_t>(wild_index_[open[k]]) > best;)
+    if (wild_.matches(cursor, k, rest_)) return static_cast<std::ptrdiff_t>(wild_index_[open[k]]);
   return best;
 }
 

@@ -58,6 +58,7 @@ private:
   std::vector<size_t> wild_index_;  // list index of each pattern of `wild_`
   std::vector<Level> levels_;       // levels_[0]: the root, empty prefix
   std::string scratch_;
+  WildcardSet::Rest rest_;
 };
 
 // A [Layout] definition that passed the pass, with its layout key.

@@ -89,23 +89,27 @@ TEST(WildcardSet, CursorsAgreeWithWholePathMatching) {
     std::vector<std::string> patterns;
     for (int i = 0; i < 8; ++i) patterns.push_back(random_text(7, 6));
     patterns.push_back(std::string(70, '?') + "*");  // more than one word of states
+    patterns.push_back(std::string(60, '*') + random_text(8, 6));
+    patterns.push_back(std::string(130, '*') + random_text(4, 6));  // three words
     WildcardSet set(patterns);
     std::string path = random_text(10, 4);
     size_t cut = rng() % (path.size() + 1);
     WildcardSet::Cursor at_cut;
     set.advance(set.start(), std::string_view(path).substr(0, cut), at_cut);
 
+    WildcardSet::Rest rest;
+    rest.assign(std::string_view(path).substr(cut));
     for (uint32_t p = 0; p < patterns.size(); ++p) {
       bool expected = reference_match(path.c_str(), patterns[p].c_str());
       ASSERT_EQ(set.matches(p, path), expected) << path << " / " << patterns[p];
       const auto &certain = at_cut.certain();
       const auto &open = at_cut.open();
       bool is_certain = std::find(certain.begin(), certain.end(), p) != certain.end();
-      bool is_open = std::find(open.begin(), open.end(), p) != open.end();
+      auto in_open = std::find(open.begin(), open.end(), p);
       if (is_certain)
         ASSERT_TRUE(expected) << path << " / " << patterns[p] << " cut " << cut;
-      else if (is_open)
-        ASSERT_EQ(set.matches(at_cut, p, std::string_view(path).substr(cut)), expected)
+      else if (in_open != open.end())
+        ASSERT_EQ(set.matches(at_cut, static_cast<size_t>(in_open - open.begin()), rest), expected)
             << path << " / " << patterns[p] << " cut " << cut;
       else
         ASSERT_FALSE(expected) << path << " / " << patterns[p] << " cut " << cut;
