@@ -25,9 +25,17 @@ void prune(std::vector<FileEntry> &children, const WildcardSet &patterns, const 
     FileEntry &entry = children[i];
     const std::string_view rest = std::string_view(entry.disc_path).substr(prefix);
     bool removed = !cursor.certain().empty();
-    if (!removed && !cursor.open().empty()) subject.assign(rest);
-    for (size_t k = 0; !removed && k < cursor.open().size(); ++k)
-      removed = patterns.matches(cursor, k, subject);
+    if (!removed && !cursor.open().empty()) {
+      subject.assign(rest);
+      // Only the patterns that can end on the path's last byte are tried.
+      for (uint32_t p : rest.empty() ? cursor.open() : patterns.candidates(static_cast<unsigned char>(rest.back()))) {
+        const uint32_t k = cursor.slot(p);
+        if (k != WildcardSet::Cursor::NOT_OPEN && patterns.matches(cursor, k, subject)) {
+          removed = true;
+          break;
+        }
+      }
+    }
     if (removed) continue;
     if (entry.kind == KIND_DIRECTORY) {
       patterns.advance(cursor, std::string(rest) + '\\', inner);

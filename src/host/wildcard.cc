@@ -20,6 +20,8 @@ unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cas
 
 void set_bit(uint64_t *words, size_t bit) { words[bit / 64] |= uint64_t{1} << (bit % 64); }
 
+bool has_byte(const std::array<uint64_t, 4> &set, unsigned char b) { return (set[b / 64] >> (b % 64)) & 1; }
+
 bool any_common(const uint64_t *a, const uint64_t *b, size_t words) {
   for (size_t w = 0; w < words; ++w)
     if (a[w] & b[w]) return true;
@@ -53,6 +55,7 @@ void WildcardSet::compile() {
 
   patterns_.clear();
   masks_.clear();
+  for (auto &list : by_last_byte_) list.clear();
   stride_ = 2;
   for (const std::string &pattern : texts_) {
     const size_t m = pattern.size();
@@ -117,12 +120,14 @@ void WildcardSet::compile() {
       c.segments.push_back({j, std::move(folded)});
       j = end;
     }
+    for (int b = 0; b < 256; ++b)
+      if (c.any_last_byte || has_byte(c.last_byte, static_cast<unsigned char>(b)))
+        by_last_byte_[b].push_back(static_cast<uint32_t>(patterns_.size()));
     patterns_.push_back(std::move(c));
   }
 }
 
 namespace {
-bool has_byte(const std::array<uint64_t, 4> &set, unsigned char b) { return (set[b / 64] >> (b % 64)) & 1; }
 
 }  // namespace
 
@@ -234,8 +239,10 @@ WildcardSet::Cursor WildcardSet::start() {
   compile();
   Cursor cursor;
   cursor.open_.reserve(patterns_.size());
+  cursor.slot_.resize(patterns_.size());
   cursor.state_.assign(patterns_.size() * stride_, 0);
   for (uint32_t p = 0; p < patterns_.size(); ++p) {
+    cursor.slot_[p] = p;
     cursor.open_.push_back(p);
     cursor.state_[p * stride_] = 1;  // state 0 active
     cursor.needs_.push_back(needs_of(patterns_[p], &cursor.state_[p * stride_]));
@@ -246,6 +253,7 @@ WildcardSet::Cursor WildcardSet::start() {
 void WildcardSet::advance(const Cursor &from, std::string_view text, Cursor &to) const {
   to.open_.clear();
   to.needs_.clear();
+  to.slot_.assign(patterns_.size(), Cursor::NOT_OPEN);
   to.state_.resize(from.open_.size() * stride_);
   std::vector<uint32_t> newly_certain;
   for (size_t k = 0; k < from.open_.size(); ++k) {
@@ -258,6 +266,7 @@ void WildcardSet::advance(const Cursor &from, std::string_view text, Cursor &to)
     if (any_common(loop, tail(c), c.words))
       newly_certain.push_back(p);  // a star with only stars after it has started
     else {
+      to.slot_[p] = static_cast<uint32_t>(to.open_.size());
       to.open_.push_back(p);
       to.needs_.push_back(needs_of(c, active));
     }

@@ -34,11 +34,15 @@ public:
     const std::vector<uint32_t> &certain() const { return certain_; }
     // Patterns whose outcome depends on the rest of the path (ascending).
     const std::vector<uint32_t> &open() const { return open_; }
+    // The place of pattern `p` in open(), or NOT_OPEN.
+    uint32_t slot(uint32_t p) const { return slot_[p]; }
+    static constexpr uint32_t NOT_OPEN = UINT32_MAX;
 
   private:
     friend class WildcardSet;
     std::vector<uint32_t> certain_;
     std::vector<uint32_t> open_;
+    std::vector<uint32_t> slot_;   // per pattern: its place in open_, or NOT_OPEN
     std::vector<uint64_t> state_;  // per open pattern, `stride_` words: active, then loop
     // Per open pattern: what the rest of a path must hold to reach its end.
     struct Needs {
@@ -61,6 +65,10 @@ public:
     std::string folded_;
     std::array<uint64_t, 4> present_{};  // the folded bytes it holds
   };
+
+  // The patterns (ascending) that can match a path whose last byte is `b`;
+  // the others need not be tried.
+  const std::vector<uint32_t> &candidates(unsigned char b) const { return by_last_byte_[b]; }
 
   // The states before any character (compiles the patterns on first use).
   Cursor start();
@@ -115,6 +123,7 @@ private:
   size_t classes_ = 1;
   std::vector<Compiled> patterns_;
   std::vector<uint64_t> masks_;
+  std::array<std::vector<uint32_t>, 256> by_last_byte_;
   size_t stride_ = 2;  // state words per pattern in a cursor: twice the widest pattern
 };
 

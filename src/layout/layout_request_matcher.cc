@@ -44,9 +44,16 @@ std::ptrdiff_t LastMatch::visit(const FileEntry &entry) {
     best = std::max(best, static_cast<std::ptrdiff_t>(wild_index_[cursor.certain().back()]));
   const std::vector<uint32_t> &open = cursor.open();
   if (open.empty() || static_cast<std::ptrdiff_t>(wild_index_[open.back()]) <= best) return best;
-  rest_.assign(rest);
-  for (size_t k = open.size(); k-- > 0 && static_cast<std::ptrdiff_t>(wild_index_[open[k]]) > best;)
-    if (wild_.matches(cursor, k, rest_)) return static_cast<std::ptrdiff_t>(wild_index_[open[k]]);
+  // Only the patterns that can end on the path's last byte are tried.
+  const std::vector<uint32_t> &candidates =
+      rest.empty() ? open : wild_.candidates(static_cast<unsigned char>(rest.back()));
+  bool assigned = false;
+  for (size_t i = candidates.size(); i-- > 0 && static_cast<std::ptrdiff_t>(wild_index_[candidates[i]]) > best;) {
+    const uint32_t k = cursor.slot(candidates[i]);
+    if (k == WildcardSet::Cursor::NOT_OPEN) continue;
+    if (!assigned) rest_.assign(rest), assigned = true;
+    if (wild_.matches(cursor, k, rest_)) return static_cast<std::ptrdiff_t>(wild_index_[candidates[i]]);
+  }
   return best;
 }
 

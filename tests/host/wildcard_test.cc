@@ -102,6 +102,10 @@ TEST(WildcardSet, CursorsAgreeWithWholePathMatching) {
     for (uint32_t p = 0; p < patterns.size(); ++p) {
       bool expected = reference_match(path.c_str(), patterns[p].c_str());
       ASSERT_EQ(set.matches(p, path), expected) << path << " / " << patterns[p];
+      if (expected && !path.empty()) {  // a matching pattern is never left out of the candidates
+        const auto &candidates = set.candidates(static_cast<unsigned char>(path.back()));
+        ASSERT_NE(std::find(candidates.begin(), candidates.end(), p), candidates.end()) << path << " / " << patterns[p];
+      }
       const auto &certain = at_cut.certain();
       const auto &open = at_cut.open();
       bool is_certain = std::find(certain.begin(), certain.end(), p) != certain.end();
