@@ -26,11 +26,13 @@ void prune(std::vector<FileEntry> &children, const WildcardSet &patterns, const 
     const std::string_view rest = std::string_view(entry.disc_path).substr(prefix);
     bool removed = !cursor.certain().empty();
     if (!removed && !cursor.open().empty()) {
-      subject.assign(rest);
+      bool assigned = false;
       // Only the patterns that can end on the path's last byte are tried.
       for (uint32_t p : rest.empty() ? cursor.open() : patterns.candidates(static_cast<unsigned char>(rest.back()))) {
         const uint32_t k = cursor.slot(p);
-        if (k != WildcardSet::Cursor::NOT_OPEN && patterns.matches(cursor, k, subject)) {
+        if (k == WildcardSet::Cursor::NOT_OPEN) continue;
+        if (!assigned) subject.assign(rest), assigned = true;
+        if (patterns.matches(cursor, k, subject)) {
           removed = true;
           break;
         }
