@@ -98,11 +98,14 @@ TokenKind DescriptionReader::next_token(TokenValue &value) {
 }
 
 TokenKind DescriptionReader::scan_string(TokenValue &value) {
-  size_t end = line_.find('"', position_);
-  bool closed = end != std::string::npos;
-  if (!closed) end = line_.size();
+  // A zero byte ends a text as the line's end does: no host call could take
+  // a name with one inside, so it is never stored, and the rest of the line
+  // is dropped.
+  size_t end = line_.find_first_of(std::string_view("\"\0", 2), position_);
+  bool closed = end != std::string::npos && line_[end] == '"';
+  if (end == std::string::npos) end = line_.size();
   string_text_.assign(line_, position_, end - position_);
-  position_ = closed ? end + 1 : end;
+  position_ = closed ? end + 1 : line_.size();
   if (!closed) report_error("string must be enclosed within \"");
   value.text = &string_text_;
   return STRING;

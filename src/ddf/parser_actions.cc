@@ -1,6 +1,7 @@
 #include "ddf/parser_actions.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 
 #include "ddf/ascii_case.h"
@@ -159,7 +160,9 @@ void layout_entry(ParserContext &ctx, int64_t priority, const std::string &file,
   } else {
     return error(ctx, line, MessageId::NotInSection, {form(key::LayoutForm).name, section->header->name});
   }
-  LayoutRequest request{line, static_cast<int32_t>(priority), disc_path(file), value, *copies};
+  // The priority keeps the low 32 bits of the number as written.
+  LayoutRequest request{line, static_cast<int32_t>(static_cast<uint32_t>(priority)), disc_path(file), value,
+                        *copies};
   report_store_result(ctx, add_layout_request(*section, form(form_id), std::move(request)), form(form_id),
                       *section, line);
 }

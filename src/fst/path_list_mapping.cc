@@ -16,10 +16,16 @@ namespace {
 
 const PathTable *path_table(const Layer &layer) { return find_table<PathTable>(layer, key::PathListForm); }
 
-// An empty disc directory, or one with a leading, trailing or doubled
-// backslash, would give the disc a directory without a name.
-bool has_empty_component(std::string_view fst_dir) {
+// As long as a host path may be (a scanned tree nests no deeper either).
+constexpr size_t MAX_FST_DIR_LENGTH = 4095;
+
+// An empty FST dir, or one with a leading, trailing or doubled backslash,
+// would give the disc a directory without a name. A longer one than the
+// limit is refused too: each holder directory keeps its whole disc path, so
+// a path of n bytes would cost up to n * n / 2 bytes.
+bool is_invalid_fst_dir(std::string_view fst_dir) {
   if (fst_dir.empty() || fst_dir.front() == '\\' || fst_dir.back() == '\\') return true;
+  if (fst_dir.size() > MAX_FST_DIR_LENGTH) return true;
   return fst_dir.find("\\\\") != std::string_view::npos;
 }
 
@@ -55,7 +61,7 @@ bool check_path_lists(RunState &run) {
         report_error(run, layer.file_name, item.line, MessageId::DirectoryDuplicated, {first});
         ok = false;
       }
-      if (has_empty_component(item.fst_dir)) {
+      if (is_invalid_fst_dir(item.fst_dir)) {
         report_error_text(run, layer.file_name, item.line,
                           format_text("Directory(%s) is invalid.", {item.fst_dir}));
         ok = false;

@@ -57,4 +57,10 @@ std::string absolute_path_text(std::string_view value) {
   return out;
 }
 
+std::string normal_path_text(std::string_view value) {
+  std::string out = absolute_path_text(value);
+  if (out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
+}
+
 }  // namespace qorv

@@ -23,4 +23,8 @@ std::string join_host_path(std::string_view dir, std::string_view name);
 // a trailing "/" of the value is kept. No symbolic link is resolved.
 std::string absolute_path_text(std::string_view value);
 
+// `value` resolved as absolute_path_text does, without a trailing "/" (but
+// "/" itself): two spellings of one path give the same text.
+std::string normal_path_text(std::string_view value);
+
 }  // namespace qorv

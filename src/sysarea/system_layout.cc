@@ -1,6 +1,7 @@
 #include "sysarea/system_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,14 @@ constexpr uint64_t USER_AREA_END_MARGIN = 32;
 constexpr uint64_t MAX_SYSTEM_INPUT_SIZE = uint64_t{1} << 32;
 
 uint64_t round_up(uint64_t value, uint64_t unit) { return (value + unit - 1) / unit * unit; }
+
+// `value` - `amount`, saturating at the bottom of the signed 64-bit range: an
+// FSTuserEnd written far below zero must not wrap round to a huge user area.
+int64_t saturating_minus(int64_t value, uint64_t amount) {
+  __extension__ typedef __int128 Wide;
+  const Wide result = Wide{value} - Wide{amount};
+  return result < INT64_MIN ? INT64_MIN : static_cast<int64_t>(result);
+}
 
 // The size of a loader or boot file; it must exist, be a file, and fit the
 // disc format's 32-bit size fields.
@@ -67,8 +76,8 @@ bool compute_system_layout(RunState &run) {
     run.user_area_start = static_cast<int64_t>(round_up(round_up(fst_end, 0x100), USER_AREA_ALIGNMENT));
   }
 
-  run.user_area_end = find_number(run.store, key::BB2, key::FSTuserEnd).value_or(0) -
-                      static_cast<int64_t>(USER_AREA_END_MARGIN);
+  run.user_area_end =
+      saturating_minus(find_number(run.store, key::BB2, key::FSTuserEnd).value_or(0), USER_AREA_END_MARGIN);
   if (!run.is_ht()) {
     std::string sys_name = find_host_path(run.store, key::Input, key::ZEMSysFileName);
     HostFile sys_file;
@@ -77,7 +86,7 @@ bool compute_system_layout(RunState &run) {
       report_error(run, "", 0, MessageId::OpenError, {sys_name});
       return false;
     }
-    run.user_area_end -= static_cast<int64_t>(sys_file.count() + CONFIG_FILE_RESERVE);
+    run.user_area_end = saturating_minus(run.user_area_end, sys_file.count() + CONFIG_FILE_RESERVE);
     sys_file.close();
   }
   return true;
