@@ -79,8 +79,11 @@ void WildcardSet::compile() {
         continue;
       }
       tail_all_stars = false;
-      for (size_t k = 0; k < classes_; ++k)
-        if (p == '?' || k == folded_class[fold(p)]) set_bit(&masks_[c.table + (3 + k) * c.words], j);
+      if (p == '?') {
+        for (size_t k = 0; k < classes_; ++k) set_bit(&masks_[c.table + (3 + k) * c.words], j);
+      } else {
+        set_bit(&masks_[c.table + (3 + folded_class[fold(p)]) * c.words], j);
+      }
     }
 
     // The bytes a matching path can end with: the last byte moves an active

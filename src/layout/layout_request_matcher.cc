@@ -6,13 +6,11 @@
 namespace qorv {
 
 void LastMatch::add(std::string_view pattern) {
-  size_t index = count_++;
-  if (pattern.find_first_of("*?") == std::string_view::npos) {
-    exact_[upper_case_name(pattern)] = index;  // without wildcards: equality ignoring case
-  } else {
-    wild_.add(pattern);
-    wild_index_.push_back(index);
-  }
+  // A pattern without wildcards is equality ignoring case; it goes through
+  // the same directory states, where it drops out as soon as the entry's
+  // directory differs from its own.
+  wild_.add(pattern);
+  wild_index_.push_back(count_++);
 }
 
 void LastMatch::skip() { ++count_; }
@@ -35,10 +33,6 @@ std::ptrdiff_t LastMatch::visit(const FileEntry &entry) {
   }
 
   std::ptrdiff_t best = -1;
-  if (!exact_.empty()) {
-    upper_case_into(path, scratch_);
-    if (auto it = exact_.find(scratch_); it != exact_.end()) best = static_cast<std::ptrdiff_t>(it->second);
-  }
   const WildcardSet::Cursor &cursor = level.cursor;
   if (!cursor.certain().empty())
     best = std::max(best, static_cast<std::ptrdiff_t>(wild_index_[cursor.certain().back()]));

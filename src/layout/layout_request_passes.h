@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -29,14 +28,13 @@ public:
   FileEntry *find(std::string_view file) const;
 
 private:
-  std::map<std::string, FileEntry *, std::less<>> entries_;
+  std::unordered_map<std::string, FileEntry *> entries_;
 };
 
 // The last of a list of patterns that matches a disc path: the same result as
 // testing them all in order with a later match overwriting an earlier one.
-// Patterns without "*" and "?" are found by a hash look-up; the others are
-// matched from the states of the entry's directory on (see WildcardSet),
-// from the last one backwards until the first match.
+// Patterns are matched from the states of the entry's directory on (see
+// WildcardSet), from the last one backwards until the first match.
 class LastMatch {
 public:
   void add(std::string_view pattern);
@@ -53,11 +51,9 @@ private:
   };
 
   size_t count_ = 0;
-  std::unordered_map<std::string, size_t> exact_;  // upper-cased pattern -> last index
   WildcardSet wild_;
   std::vector<size_t> wild_index_;  // list index of each pattern of `wild_`
   std::vector<Level> levels_;       // levels_[0]: the root, empty prefix
-  std::string scratch_;
   WildcardSet::Rest rest_;
 };
 
