@@ -7,7 +7,7 @@
 #include "ddf/host_setting.h"
 #include "driver/diagnostics.h"
 #include "driver/run_state.h"
-#include "host/file_identity.h"
+#include "host/directory_listing.h"
 #include "host/host_path.h"
 
 namespace qorv {
@@ -17,7 +17,7 @@ namespace {
 struct NamedFile {
   std::string path;  // as the tool opens and prints it
   std::string normal;
-  std::optional<FileIdentity> identity;
+  std::optional<HostNodeId> identity;
 };
 
 // An empty name is left out: nothing can be opened under it, and the open
@@ -25,7 +25,9 @@ struct NamedFile {
 void add_file(std::vector<NamedFile> &files, std::string path) {
   if (path.empty()) return;
   std::string normal = normal_path_text(path);
-  std::optional<FileIdentity> identity = file_identity(path);
+  const HostPathInfo info = look_up_path(path);
+  std::optional<HostNodeId> identity;
+  if (info.exists) identity = info.id;
   files.push_back({std::move(path), std::move(normal), identity});
 }
 

@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "host/environment.h"
-#include "host/file_identity.h"
+#include "host/directory_listing.h"
 #include "host/host_path.h"
 #include "support/test_support.h"
 
@@ -20,7 +20,7 @@ TEST(NormalPathText, SpellingsOfOnePath) {
   EXPECT_EQ(normal_path_text("x/../y"), normal_path_text(current_directory() + "/y"));
 }
 
-TEST(FileIdentity, LinksNameTheirFile) {
+TEST(HostNodeId, LinksNameTheirFile) {
   test::TempDir dir;
   const std::string file = dir.write("f", "data");
   const std::string other = dir.write("g", "data");
@@ -29,12 +29,13 @@ TEST(FileIdentity, LinksNameTheirFile) {
   ASSERT_EQ(::link(file.c_str(), hard.c_str()), 0);
   ASSERT_EQ(::symlink(file.c_str(), soft.c_str()), 0);
 
-  ASSERT_TRUE(file_identity(file).has_value());
-  EXPECT_EQ(file_identity(hard), file_identity(file));
-  EXPECT_EQ(file_identity(soft), file_identity(file));
-  EXPECT_NE(file_identity(other), file_identity(file));  // equal contents are not enough
-  EXPECT_FALSE(file_identity(dir.at("missing")).has_value());
-  EXPECT_FALSE(file_identity("").has_value());
+  auto id = [](const std::string &path) { return look_up_path(path).id; };
+  ASSERT_TRUE(look_up_path(file).exists);
+  EXPECT_EQ(id(hard), id(file));
+  EXPECT_EQ(id(soft), id(file));
+  EXPECT_NE(id(other), id(file));  // equal contents are not enough
+  EXPECT_FALSE(look_up_path(dir.at("missing")).exists);
+  EXPECT_FALSE(look_up_path("").exists);
 }
 
 }  // namespace
