@@ -10,25 +10,7 @@ namespace qorv {
 namespace {
 
 using test::DescriptionFiles;
-
-// The sixteen required keys in table order, as message 1010 prints them.
-const char *const kAllMissing =
-    "Error: [Input] DvdRoot is undefined.\n"
-    "Error: [Input] LDRFileName is undefined.\n"
-    "Error: [Input] BI2FileName is undefined.\n"
-    "Error: [Input] BootFileName is undefined.\n"
-    "Error: [Input] ZEMSysFileName is undefined.\n"
-    "Error: [Output] LayoutFileName is undefined.\n"
-    "Error: [Output] SystemFileName is undefined.\n"
-    "Error: [Output] ConfigFileName is undefined.\n"
-    "Error: [DiskID] GameName is undefined.\n"
-    "Error: [DiskID] Company is undefined.\n"
-    "Error: [DiskID] DiskNumber is undefined.\n"
-    "Error: [DiskID] GameVersion is undefined.\n"
-    "Error: [DiskID] DiskInfo is undefined.\n"
-    "Error: [DiskID] TotalDisk is undefined.\n"
-    "Error: [BB2] FSTEndAddress is undefined.\n"
-    "Error: [BB2] FSTuserEnd is undefined.\n";
+using test::kAllMissing;
 
 // The required keys without the two that HT mode does not need.
 std::string without_zem_keys() {

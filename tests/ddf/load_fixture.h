@@ -9,22 +9,10 @@
 
 #include "ddf/description_loader.h"
 #include "driver/run_state.h"
+#include "support/description_texts.h"
 #include "support/test_support.h"
 
 namespace qorv::test {
-
-// Every required key, so that a file loaded beside it draws no 1010.
-inline const char *const kRequiredKeys =
-    "[Input]\n"
-    "DvdRoot = \"root\"\nLDRFileName = \"ldr\"\nBI2FileName = \"bi2\"\n"
-    "BootFileName = \"boot\"\nZEMSysFileName = \"zem\"\n"
-    "[Output]\n"
-    "LayoutFileName = \"a.dlf\"\nSystemFileName = \"sys\"\nConfigFileName = \"cfg\"\n"
-    "[DiskID]\n"
-    "GameName = \"G\"\nCompany = \"01\"\nDiskNumber = 0\nGameVersion = 0\n"
-    "DiskInfo = \"info\"\nTotalDisk = 1\n"
-    "[BB2]\n"
-    "FSTEndAddress = 0x1000000\nFSTuserEnd = 0x1000000\n";
 
 class DescriptionFiles {
 public:

@@ -6,43 +6,16 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
+#include "support/description_texts.h"
 #include "support/run_tool.h"
 #include "support/test_support.h"
 
 namespace qorv {
 namespace {
 
+using test::kAllMissing;
+using test::kRequiredKeys;
 using test::run_tool;
-
-const char *const kRequiredKeys =
-    "[Input]\n"
-    "DvdRoot = \"root\"\nLDRFileName = \"ldr\"\nBI2FileName = \"bi2\"\n"
-    "BootFileName = \"boot\"\nZEMSysFileName = \"zem\"\n"
-    "[Output]\n"
-    "LayoutFileName = \"a.dlf\"\nSystemFileName = \"sys\"\nConfigFileName = \"cfg\"\n"
-    "[DiskID]\n"
-    "GameName = \"G\"\nCompany = \"01\"\nDiskNumber = 0\nGameVersion = 0\n"
-    "DiskInfo = \"info\"\nTotalDisk = 1\n"
-    "[BB2]\n"
-    "FSTEndAddress = 0x1000000\nFSTuserEnd = 0x1000000\n";
-
-const char *const kAllMissing =
-    "Error: [Input] DvdRoot is undefined.\n"
-    "Error: [Input] LDRFileName is undefined.\n"
-    "Error: [Input] BI2FileName is undefined.\n"
-    "Error: [Input] BootFileName is undefined.\n"
-    "Error: [Input] ZEMSysFileName is undefined.\n"
-    "Error: [Output] LayoutFileName is undefined.\n"
-    "Error: [Output] SystemFileName is undefined.\n"
-    "Error: [Output] ConfigFileName is undefined.\n"
-    "Error: [DiskID] GameName is undefined.\n"
-    "Error: [DiskID] Company is undefined.\n"
-    "Error: [DiskID] DiskNumber is undefined.\n"
-    "Error: [DiskID] GameVersion is undefined.\n"
-    "Error: [DiskID] DiskInfo is undefined.\n"
-    "Error: [DiskID] TotalDisk is undefined.\n"
-    "Error: [BB2] FSTEndAddress is undefined.\n"
-    "Error: [BB2] FSTuserEnd is undefined.\n";
 
 TEST(DescriptionLanguage, MissingFileAlone) {
   test::TempDir dir;
