@@ -157,11 +157,26 @@ WildcardSet::Cursor::Needs WildcardSet::needs_of(const Compiled &c, const uint64
   }
   Cursor::Needs needs;
   needs.first_segment = static_cast<uint32_t>(c.segments.size());
-  for (size_t i = c.segments.size(); i-- > 0 && c.segments[i].start > frontier;) {
+  size_t i = c.segments.size();
+  for (; i-- > 0 && c.segments[i].start > frontier;) {
     needs.first_segment = static_cast<uint32_t>(i);
     for (char ch : c.segments[i].folded) {
       const unsigned char f = static_cast<unsigned char>(ch);
       needs.bytes[f / 64] |= uint64_t{1} << (f % 64);
+    }
+  }
+  // `i` is now the run that starts at or before the frontier, if any.
+  if (i < c.segments.size()) {
+    const Compiled::Segment &run_in = c.segments[i];
+    const size_t length = run_in.folded.size();
+    if (length > 0 && length < 64 && frontier < run_in.start + length) {
+      needs.current = static_cast<uint32_t>(i);
+      for (size_t k = 0; k < length; ++k) {
+        const size_t bit = run_in.start + k;
+        if ((state[bit / 64] >> (bit % 64)) & 1) needs.entered |= uint64_t{1} << k;
+      }
+      for (size_t bit = 0; bit < run_in.start && !needs.reenter; ++bit)
+        needs.reenter = ((state[bit / 64] | state[c.words + bit / 64]) >> (bit % 64)) & 1;
     }
   }
   return needs;
@@ -178,6 +193,21 @@ bool WildcardSet::may_match(const Compiled &c, const Cursor::Needs &needs, const
     if (needs.bytes[w] & ~rest.present_[w]) return false;
   std::string_view folded = rest.folded_;
   size_t from = 0;
+  if (needs.current != UINT32_MAX) {
+    // The run the states are in must be finished before the later ones.
+    const std::string &segment = c.segments[needs.current].folded;
+    size_t done = std::string_view::npos;
+    for (uint64_t entered = needs.entered; entered != 0; entered &= entered - 1) {
+      const size_t k = static_cast<size_t>(std::countr_zero(entered));
+      if (folded.starts_with(std::string_view(segment).substr(k))) done = std::min(done, segment.size() - k);
+    }
+    if (needs.reenter) {
+      const size_t at = folded.find(segment);
+      if (at != std::string_view::npos) done = std::min(done, at + segment.size());
+    }
+    if (done == std::string_view::npos) return false;
+    from = done;
+  }
   for (size_t i = needs.first_segment; i < c.segments.size(); ++i) {
     const std::string &segment = c.segments[i].folded;
     if (segment.empty()) continue;  // holds "?": not looked for

@@ -48,6 +48,13 @@ public:
     struct Needs {
       uint32_t first_segment = 0;            // the literal runs from this one on
       std::array<uint64_t, 4> bytes{};       // every (folded) byte of those runs
+      // The run the states are in (when it holds no "?" and is under 64
+      // bytes): it is finished either from one of its `entered` places
+      // (bit k: its k-th byte is next), right at the start of the rest, or,
+      // when `reenter`, whole anywhere later.
+      uint32_t current = UINT32_MAX;
+      uint64_t entered = 0;
+      bool reenter = false;
     };
     std::vector<Needs> needs_;
   };
