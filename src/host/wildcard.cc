@@ -344,7 +344,7 @@ bool WildcardSet::matches(uint32_t p, std::string_view path) const {
   return run(c, words, words + c.words, path) && any_common(words, accept(c), c.words);
 }
 
-WildcardPattern::WildcardPattern(std::string_view pattern) : text_(pattern) {
+WildcardPattern::WildcardPattern(std::string_view pattern) {
   set_.add(pattern);
   set_.start();
 }

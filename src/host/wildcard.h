@@ -64,7 +64,6 @@ public:
   class Rest {
   public:
     void assign(std::string_view text);
-    std::string_view text() const { return text_; }
 
   private:
     friend class WildcardSet;
@@ -139,10 +138,8 @@ class WildcardPattern {
 public:
   explicit WildcardPattern(std::string_view pattern);
   bool matches(std::string_view path) const { return set_.matches(0, path); }
-  const std::string &text() const { return text_; }
 
 private:
-  std::string text_;
   WildcardSet set_;
 };
 
