@@ -24,20 +24,7 @@ void prune(std::vector<FileEntry> &children, const WildcardSet &patterns, const 
   for (size_t i = 0; i < children.size(); ++i) {
     FileEntry &entry = children[i];
     const std::string_view rest = std::string_view(entry.disc_path).substr(prefix);
-    bool removed = !cursor.certain().empty();
-    if (!removed && !cursor.open().empty()) {
-      bool assigned = false;
-      // Only the patterns that can end on the path's last byte are tried.
-      for (uint32_t p : rest.empty() ? cursor.open() : patterns.candidates(static_cast<unsigned char>(rest.back()))) {
-        const uint32_t k = cursor.slot(p);
-        if (k == WildcardSet::Cursor::NOT_OPEN) continue;
-        if (!assigned) subject.assign(rest), assigned = true;
-        if (patterns.matches(cursor, k, subject)) {
-          removed = true;
-          break;
-        }
-      }
-    }
+    const bool removed = patterns.last_match(cursor, rest, subject) >= 0;
     if (removed) continue;
     if (entry.kind == KIND_DIRECTORY) {
       patterns.advance(cursor, std::string(rest) + '\\', inner);

@@ -55,7 +55,8 @@ void WildcardSet::compile() {
 
   patterns_.clear();
   masks_.clear();
-  for (auto &list : by_last_byte_) list.clear();
+  prefix_text_.clear();
+  prefixes_.clear();
   stride_ = 2;
   for (const std::string &pattern : texts_) {
     const size_t m = pattern.size();
@@ -123,16 +124,26 @@ void WildcardSet::compile() {
       c.segments.push_back({j, std::move(folded)});
       j = end;
     }
-    for (int b = 0; b < 256; ++b)
-      if (c.any_last_byte || has_byte(c.last_byte, static_cast<unsigned char>(b)))
-        by_last_byte_[b].push_back(static_cast<uint32_t>(patterns_.size()));
+    c.literal = std::min(pattern.find_first_of("*?"), m);
+    c.accepts_after_literal = c.literal == m || pattern[c.literal] == '*';
+    std::vector<uint64_t> after(2 * c.words, 0);
+    set_bit(after.data(), c.literal);
+    c.after_literal = needs_of(c, after.data());
+    if (c.literal > 0) {
+      prefixes_.push_back({static_cast<uint32_t>(prefix_text_.size()), static_cast<uint32_t>(c.literal),
+                           static_cast<uint32_t>(patterns_.size())});
+      for (size_t j = 0; j < c.literal; ++j) prefix_text_ += static_cast<char>(fold(static_cast<unsigned char>(pattern[j])));
+    }
     patterns_.push_back(std::move(c));
   }
+  // Sorted by literal text, a text before its continuations, so the
+  // patterns that continue a prefix are one range and those whose text ends
+  // at the prefix come first in it.
+  std::sort(prefixes_.begin(), prefixes_.end(), [&](const Prefix &a, const Prefix &b) {
+    const std::string_view ta(prefix_text_.data() + a.offset, a.length), tb(prefix_text_.data() + b.offset, b.length);
+    return ta != tb ? ta < tb : a.pattern < b.pattern;
+  });
 }
-
-namespace {
-
-}  // namespace
 
 void WildcardSet::Rest::assign(std::string_view text) {
   text_ = text;
@@ -182,16 +193,21 @@ WildcardSet::Cursor::Needs WildcardSet::needs_of(const Compiled &c, const uint64
   return needs;
 }
 
-bool WildcardSet::may_match(const Compiled &c, const Cursor::Needs &needs, const Rest &rest) const {
-  if (rest.text_.empty()) return true;
+bool WildcardSet::can_end_with(const Compiled &c, unsigned char b) const {
+  return c.any_last_byte || has_byte(c.last_byte, b);
+}
+
+bool WildcardSet::may_match(const Compiled &c, const Cursor::Needs &needs, const Rest &rest, size_t offset) const {
+  if (rest.text_.size() <= offset) return true;
   const unsigned char last = static_cast<unsigned char>(rest.text_.back());
-  if (!c.any_last_byte && !has_byte(c.last_byte, last)) return false;
+  if (!can_end_with(c, last)) return false;
   if (c.mid_any_byte || has_byte(c.mid_last_byte, last)) return true;  // a star on the way may accept
 
-  // Only the pattern's end can accept: the runs still needed must all be there.
+  // Only the pattern's end can accept: the runs still needed must all be
+  // there (the byte test looks at the whole rest, a superset of the part).
   for (size_t w = 0; w < 4; ++w)
     if (needs.bytes[w] & ~rest.present_[w]) return false;
-  std::string_view folded = rest.folded_;
+  const std::string_view folded = std::string_view(rest.folded_).substr(offset);
   size_t from = 0;
   if (needs.current != UINT32_MAX) {
     // The run the states are in must be finished before the later ones.
@@ -268,60 +284,220 @@ bool WildcardSet::run(const Compiled &c, uint64_t *active, uint64_t *loop, std::
   return alive != 0;
 }
 
+template <class Exit>
+void WildcardSet::walk_literals(uint32_t &lo, uint32_t &hi, size_t &depth, std::string_view text, Exit &&exit) const {
+  const char *base = prefix_text_.data();
+  auto byte_at = [&](uint32_t x) { return static_cast<unsigned char>(base[prefixes_[x].offset + depth]); };
+  for (size_t i = 0; i < text.size() && lo < hi; ++i) {
+    while (lo < hi && prefixes_[lo].length == depth) exit(prefixes_[lo++].pattern, i);
+    if (lo == hi) break;
+    const unsigned char b = fold(static_cast<unsigned char>(text[i]));
+    if (byte_at(lo) != b || byte_at(hi - 1) != b) {
+      // The range is sorted by its byte at `depth`: keep the run of `b`.
+      uint32_t first = lo, count = hi - lo;
+      while (count > 0) {
+        const uint32_t half = count / 2;
+        if (byte_at(first + half) < b) first += half + 1, count -= half + 1;
+        else count = half;
+      }
+      uint32_t last = first;
+      count = hi - first;
+      while (count > 0) {
+        const uint32_t half = count / 2;
+        if (byte_at(last + half) <= b) last += half + 1, count -= half + 1;
+        else count = half;
+      }
+      lo = first;
+      hi = last;
+    }
+    ++depth;
+  }
+}
+
+void WildcardSet::index_by_last_byte(Cursor &cursor) const {
+  cursor.any_.clear();
+  cursor.byte_start_.fill(0);
+  for (uint32_t k = 0; k < cursor.open_.size(); ++k) {
+    const Compiled &c = patterns_[cursor.open_[k]];
+    if (c.any_last_byte) {
+      cursor.any_.push_back(k);
+      continue;
+    }
+    for (size_t w = 0; w < 4; ++w)
+      for (uint64_t bits = c.last_byte[w]; bits != 0; bits &= bits - 1)
+        ++cursor.byte_start_[w * 64 + static_cast<size_t>(std::countr_zero(bits)) + 1];
+  }
+  for (size_t b = 0; b < 256; ++b) cursor.byte_start_[b + 1] += cursor.byte_start_[b];
+  cursor.by_byte_.resize(cursor.byte_start_[256]);
+  std::array<uint32_t, 256> next;
+  std::copy_n(cursor.byte_start_.begin(), 256, next.begin());
+  for (uint32_t k = 0; k < cursor.open_.size(); ++k) {
+    const Compiled &c = patterns_[cursor.open_[k]];
+    if (c.any_last_byte) continue;
+    for (size_t w = 0; w < 4; ++w)
+      for (uint64_t bits = c.last_byte[w]; bits != 0; bits &= bits - 1)
+        cursor.by_byte_[next[w * 64 + static_cast<size_t>(std::countr_zero(bits))]++] = k;
+  }
+}
+
 WildcardSet::Cursor WildcardSet::start() {
   compile();
   Cursor cursor;
-  cursor.open_.reserve(patterns_.size());
-  cursor.slot_.resize(patterns_.size());
-  cursor.state_.assign(patterns_.size() * stride_, 0);
+  cursor.lo_ = 0;
+  cursor.hi_ = static_cast<uint32_t>(prefixes_.size());
   for (uint32_t p = 0; p < patterns_.size(); ++p) {
-    cursor.slot_[p] = p;
+    if (patterns_[p].literal > 0) continue;
+    cursor.state_.resize((cursor.open_.size() + 1) * stride_, 0);
+    cursor.state_[cursor.open_.size() * stride_] = 1;  // state 0 active
     cursor.open_.push_back(p);
-    cursor.state_[p * stride_] = 1;  // state 0 active
-    cursor.needs_.push_back(needs_of(patterns_[p], &cursor.state_[p * stride_]));
+    cursor.needs_.push_back(patterns_[p].after_literal);
   }
+  index_by_last_byte(cursor);
   return cursor;
 }
 
 void WildcardSet::advance(const Cursor &from, std::string_view text, Cursor &to) const {
   to.open_.clear();
   to.needs_.clear();
-  to.slot_.assign(patterns_.size(), Cursor::NOT_OPEN);
-  to.state_.resize(from.open_.size() * stride_);
+  to.state_.clear();
   std::vector<uint32_t> newly_certain;
-  for (size_t k = 0; k < from.open_.size(); ++k) {
-    const uint32_t p = from.open_[k];
+  // Runs pattern `p` from `initial` (or right after its literal text) over
+  // `part`, and keeps it when it is still undecided.
+  auto settle = [&](uint32_t p, const uint64_t *initial, std::string_view part) {
     const Compiled &c = patterns_[p];
-    uint64_t *active = &to.state_[to.open_.size() * stride_];
+    const size_t at = to.open_.size() * stride_;
+    to.state_.resize(at + stride_);
+    uint64_t *active = &to.state_[at];
     uint64_t *loop = active + c.words;
-    std::copy_n(&from.state_[k * stride_], 2 * c.words, active);
-    if (!run(c, active, loop, text)) continue;  // can no longer match
-    if (any_common(loop, tail(c), c.words))
+    if (initial)
+      std::copy_n(initial, 2 * c.words, active);
+    else
+      set_bit(active, c.literal);
+    if (!run(c, active, loop, part)) {  // can no longer match
+      to.state_.resize(at);
+      return;
+    }
+    if (any_common(loop, tail(c), c.words)) {
       newly_certain.push_back(p);  // a star with only stars after it has started
-    else {
-      to.slot_[p] = static_cast<uint32_t>(to.open_.size());
+      to.state_.resize(at);
+    } else {
       to.open_.push_back(p);
       to.needs_.push_back(needs_of(c, active));
     }
+  };
+  to.state_.reserve(from.state_.size());
+  for (size_t k = 0; k < from.open_.size(); ++k) settle(from.open_[k], &from.state_[k * stride_], text);
+  const size_t carried = to.open_.size();
+
+  to.lo_ = from.lo_;
+  to.hi_ = from.hi_;
+  to.depth_ = from.depth_;
+  walk_literals(to.lo_, to.hi_, to.depth_, text, [&](uint32_t p, size_t i) {
+    if (patterns_[p].literal < texts_[p].size()) settle(p, nullptr, text.substr(i));  // an exact name dies here
+  });
+
+  if (to.open_.size() > carried && !std::is_sorted(to.open_.begin(), to.open_.end())) {
+    // Patterns that left the literal range join the open ones in order.
+    std::vector<uint32_t> order(to.open_.size());
+    for (uint32_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) { return to.open_[x] < to.open_[y]; });
+    std::vector<uint32_t> open(order.size());
+    std::vector<Cursor::Needs> needs(order.size());
+    std::vector<uint64_t> state(to.state_.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+      open[k] = to.open_[order[k]];
+      needs[k] = to.needs_[order[k]];
+      std::copy_n(&to.state_[order[k] * stride_], stride_, &state[k * stride_]);
+    }
+    to.open_ = std::move(open);
+    to.needs_ = std::move(needs);
+    to.state_ = std::move(state);
   }
-  to.state_.resize(to.open_.size() * stride_);
+  std::sort(newly_certain.begin(), newly_certain.end());
   to.certain_.resize(from.certain_.size() + newly_certain.size());
   std::merge(from.certain_.begin(), from.certain_.end(), newly_certain.begin(), newly_certain.end(),
              to.certain_.begin());
+  index_by_last_byte(to);
 }
 
-bool WildcardSet::matches(const Cursor &from, size_t k, const Rest &rest) const {
-  const Compiled &c = patterns_[from.open_[k]];
-  if (!may_match(c, from.needs_[k], rest)) return false;
-  std::array<uint64_t, 8> small;
+bool WildcardSet::matches_after_literal(uint32_t p, const Rest &rest, size_t offset) const {
+  const Compiled &c = patterns_[p];
+  if (!may_match(c, c.after_literal, rest, offset)) return false;
+  std::array<uint64_t, 8> small{};
   std::vector<uint64_t> large;
   uint64_t *words = small.data();
   if (2 * c.words > small.size()) {
-    large.resize(2 * c.words);
+    large.assign(2 * c.words, 0);
     words = large.data();
   }
-  std::copy_n(&from.state_[k * stride_], 2 * c.words, words);
-  return run(c, words, words + c.words, rest.text_) && any_common(words, accept(c), c.words);
+  set_bit(words, c.literal);
+  return run(c, words, words + c.words, rest.text_.substr(offset)) && any_common(words, accept(c), c.words);
+}
+
+int64_t WildcardSet::last_match(const Cursor &from, std::string_view rest, Rest &scratch, int64_t above) const {
+  int64_t best = above;
+  if (!from.certain_.empty()) best = std::max(best, static_cast<int64_t>(from.certain_.back()));
+  bool assigned = false;
+  auto folded_rest = [&]() -> const Rest & {
+    if (!assigned) scratch.assign(rest), assigned = true;
+    return scratch;
+  };
+
+  // Open patterns, highest first, among those that can end with the rest's
+  // last byte; the first that matches is the highest.
+  auto try_open = [&](uint32_t k) {
+    const Compiled &c = patterns_[from.open_[k]];
+    if (!may_match(c, from.needs_[k], folded_rest(), 0)) return false;
+    std::array<uint64_t, 8> small;
+    std::vector<uint64_t> large;
+    uint64_t *words = small.data();
+    if (2 * c.words > small.size()) {
+      large.resize(2 * c.words);
+      words = large.data();
+    }
+    std::copy_n(&from.state_[k * stride_], 2 * c.words, words);
+    return run(c, words, words + c.words, rest) && any_common(words, accept(c), c.words);
+  };
+  if (rest.empty()) {
+    for (size_t k = from.open_.size(); k-- > 0 && from.open_[k] > best;)
+      if (try_open(static_cast<uint32_t>(k))) {
+        best = from.open_[k];
+        break;
+      }
+  } else {
+    const auto last = static_cast<unsigned char>(rest.back());
+    size_t a = from.any_.size();
+    size_t b = from.byte_start_[last + 1];
+    const size_t b_first = from.byte_start_[last];
+    while (a > 0 || b > b_first) {
+      uint32_t k;
+      if (b == b_first || (a > 0 && from.any_[a - 1] > from.by_byte_[b - 1]))
+        k = from.any_[--a];
+      else
+        k = from.by_byte_[--b];
+      if (from.open_[k] <= best) break;
+      if (try_open(k)) {
+        best = from.open_[k];
+        break;
+      }
+    }
+  }
+
+  // Patterns still in their literal text: those that leave it inside the
+  // rest are run from there; those whose text ends with the rest accept
+  // when the path may end right after it.
+  uint32_t lo = from.lo_, hi = from.hi_;
+  size_t depth = from.depth_;
+  walk_literals(lo, hi, depth, rest, [&](uint32_t p, size_t i) {
+    const Compiled &c = patterns_[p];
+    if (static_cast<int64_t>(p) <= best || c.literal == texts_[p].size()) return;
+    if (!can_end_with(c, static_cast<unsigned char>(rest.back()))) return;
+    if (matches_after_literal(p, folded_rest(), i)) best = p;
+  });
+  for (uint32_t x = lo; x < hi && prefixes_[x].length == depth; ++x)
+    if (patterns_[prefixes_[x].pattern].accepts_after_literal)
+      best = std::max(best, static_cast<int64_t>(prefixes_[x].pattern));
+  return best > above ? best : -1;
 }
 
 bool WildcardSet::matches(uint32_t p, std::string_view path) const {
@@ -331,7 +507,7 @@ bool WildcardSet::matches(uint32_t p, std::string_view path) const {
   if (2 * c.words <= start_state.size()) {
     Rest whole;
     whole.assign(path);
-    if (!may_match(c, needs_of(c, start_state.data()), whole)) return false;
+    if (!may_match(c, needs_of(c, start_state.data()), whole, 0)) return false;
   }
   std::array<uint64_t, 8> small{};
   std::vector<uint64_t> large;

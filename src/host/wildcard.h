@@ -28,22 +28,20 @@ public:
   void add(std::string_view pattern);
   size_t size() const { return texts_.size(); }
 
+  // The states of every pattern after a prefix. While a pattern is still in
+  // its leading literal text it is one of a range of patterns sorted by that
+  // text (folded), so the many exact names of a description cost one walk of
+  // the range, not a state each; from its first wildcard on it has states.
   class Cursor {
-  public:
-    // Patterns that match every continuation of the prefix (ascending).
-    const std::vector<uint32_t> &certain() const { return certain_; }
-    // Patterns whose outcome depends on the rest of the path (ascending).
-    const std::vector<uint32_t> &open() const { return open_; }
-    // The place of pattern `p` in open(), or NOT_OPEN.
-    uint32_t slot(uint32_t p) const { return slot_[p]; }
-    static constexpr uint32_t NOT_OPEN = UINT32_MAX;
-
   private:
     friend class WildcardSet;
-    std::vector<uint32_t> certain_;
-    std::vector<uint32_t> open_;
-    std::vector<uint32_t> slot_;   // per pattern: its place in open_, or NOT_OPEN
-    std::vector<uint64_t> state_;  // per open pattern, `stride_` words: active, then loop
+    // Patterns whose leading literal text continues the prefix: `prefixes_`
+    // [lo, hi), whose first `depth` bytes are the prefix (folded).
+    uint32_t lo_ = 0, hi_ = 0;
+    size_t depth_ = 0;
+    std::vector<uint32_t> certain_;  // match every continuation (ascending)
+    std::vector<uint32_t> open_;     // past their literal text, still undecided (ascending)
+    std::vector<uint64_t> state_;    // per open pattern, `stride_` words: active, then loop
     // Per open pattern: what the rest of a path must hold to reach its end.
     struct Needs {
       uint32_t first_segment = 0;            // the literal runs from this one on
@@ -57,6 +55,12 @@ public:
       bool reenter = false;
     };
     std::vector<Needs> needs_;
+    // The open patterns (places in open_, ascending) by the bytes a matching
+    // path can end with: `any_` can end with any byte, the others are in
+    // `by_byte_` from `byte_start_[b]` to `byte_start_[b + 1]`.
+    std::vector<uint32_t> any_;
+    std::vector<uint32_t> by_byte_;
+    std::array<uint32_t, 257> byte_start_{};
   };
 
   // The rest of a path to be matched against many patterns, with its
@@ -72,16 +76,14 @@ public:
     std::array<uint64_t, 4> present_{};  // the folded bytes it holds
   };
 
-  // The patterns (ascending) that can match a path whose last byte is `b`;
-  // the others need not be tried.
-  const std::vector<uint32_t> &candidates(unsigned char b) const { return by_last_byte_[b]; }
-
   // The states before any character (compiles the patterns on first use).
   Cursor start();
   // `to` = the states of `from` after `text`.
   void advance(const Cursor &from, std::string_view text, Cursor &to) const;
-  // Whether the pattern `from.open()[k]` matches the prefix followed by `rest`.
-  bool matches(const Cursor &from, size_t k, const Rest &rest) const;
+  // The highest pattern above `above` that matches the prefix of `from`
+  // followed by `rest`, or -1. `scratch` holds the rest's folded copy when
+  // a pattern needs it.
+  int64_t last_match(const Cursor &from, std::string_view rest, Rest &scratch, int64_t above = -1) const;
   // Whether pattern `p` matches the whole `path` (after start()).
   bool matches(uint32_t p, std::string_view path) const;
 
@@ -89,6 +91,8 @@ private:
   struct Compiled {
     size_t words;
     size_t table;                       // offset of its masks in `masks_`
+    size_t literal;                     // length of its leading literal text
+    bool accepts_after_literal = false; // the path may end right after that text
     bool any_last_byte = false;         // a matching path may end with any byte
     std::array<uint64_t, 4> last_byte{};  // else: the bytes it can end with
     // Bytes a path may end with when it is accepted on a star before the
@@ -103,11 +107,19 @@ private:
       std::string folded;   // its bytes with A-Z folded; empty when it holds "?"
     };
     std::vector<Segment> segments;
+    Cursor::Needs after_literal;  // the needs of the states right after the literal text
   };
-  // Whether pattern `c` can match a prefix in `state` followed by `rest`: a
-  // cheap refusal before running, by the bytes the path ends with and the
-  // literal run it must still contain.
-  bool may_match(const Compiled &c, const Cursor::Needs &needs, const Rest &rest) const;
+  // A pattern's leading literal text (folded) in `prefix_text_`.
+  struct Prefix {
+    uint32_t offset;
+    uint32_t length;
+    uint32_t pattern;
+  };
+
+  // Whether pattern `c` can match a prefix in `state` followed by `rest`
+  // from `offset` on: a cheap refusal before running, by the bytes the path
+  // ends with and the literal runs it must still contain.
+  bool may_match(const Compiled &c, const Cursor::Needs &needs, const Rest &rest, size_t offset) const;
   Cursor::Needs needs_of(const Compiled &c, const uint64_t *state) const;
   void compile();
   // Masks of a pattern at `table`, each `words` long: star, accept, all-star
@@ -118,8 +130,16 @@ private:
   const uint64_t *match(const Compiled &c, unsigned char b) const {
     return &masks_[c.table + (3 + byte_class_[b]) * c.words];
   }
+  bool can_end_with(const Compiled &c, unsigned char b) const;
   // Runs `text` on the states at `active`/`loop`; false when the pattern died.
   bool run(const Compiled &c, uint64_t *active, uint64_t *loop, std::string_view text) const;
+  // Moves the literal range of `cursor` over `text`. Each pattern whose
+  // literal text ends before text[i] leaves the range through exit(pattern, i).
+  template <class Exit>
+  void walk_literals(uint32_t &lo, uint32_t &hi, size_t &depth, std::string_view text, Exit &&exit) const;
+  // Whether pattern `p`, right after its literal text, matches `rest` from `offset` on.
+  bool matches_after_literal(uint32_t p, const Rest &rest, size_t offset) const;
+  void index_by_last_byte(Cursor &cursor) const;
 
   std::vector<std::string> texts_;
   bool compiled_ = false;
@@ -129,7 +149,8 @@ private:
   size_t classes_ = 1;
   std::vector<Compiled> patterns_;
   std::vector<uint64_t> masks_;
-  std::array<std::vector<uint32_t>, 256> by_last_byte_;
+  std::string prefix_text_;
+  std::vector<Prefix> prefixes_;  // patterns with leading literal text, sorted by it
   size_t stride_ = 2;  // state words per pattern in a cursor: twice the widest pattern
 };
 

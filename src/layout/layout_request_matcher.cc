@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "host/name_case.h"
 #include "layout/layout_request_passes.h"
 
@@ -32,23 +30,8 @@ std::ptrdiff_t LastMatch::visit(const FileEntry &entry) {
     return -1;
   }
 
-  std::ptrdiff_t best = -1;
-  const WildcardSet::Cursor &cursor = level.cursor;
-  if (!cursor.certain().empty())
-    best = std::max(best, static_cast<std::ptrdiff_t>(wild_index_[cursor.certain().back()]));
-  const std::vector<uint32_t> &open = cursor.open();
-  if (open.empty() || static_cast<std::ptrdiff_t>(wild_index_[open.back()]) <= best) return best;
-  // Only the patterns that can end on the path's last byte are tried.
-  const std::vector<uint32_t> &candidates =
-      rest.empty() ? open : wild_.candidates(static_cast<unsigned char>(rest.back()));
-  bool assigned = false;
-  for (size_t i = candidates.size(); i-- > 0 && static_cast<std::ptrdiff_t>(wild_index_[candidates[i]]) > best;) {
-    const uint32_t k = cursor.slot(candidates[i]);
-    if (k == WildcardSet::Cursor::NOT_OPEN) continue;
-    if (!assigned) rest_.assign(rest), assigned = true;
-    if (wild_.matches(cursor, k, rest_)) return static_cast<std::ptrdiff_t>(wild_index_[candidates[i]]);
-  }
-  return best;
+  const int64_t last = wild_.last_match(level.cursor, rest, rest_);
+  return last < 0 ? -1 : static_cast<std::ptrdiff_t>(wild_index_[static_cast<size_t>(last)]);
 }
 
 }  // namespace qorv

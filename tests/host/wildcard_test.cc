@@ -75,9 +75,11 @@ TEST(Wildcard, CompiledPatternOverLongPaths) {
 }
 
 TEST(WildcardSet, CursorsAgreeWithWholePathMatching) {
-  // Paths cut at random points: matching from the states after the prefix,
-  // the patterns found certain, and the ones dropped as dead must all agree
-  // with matching the whole path by the definition.
+  // Paths cut at random points: the highest matching pattern above every
+  // threshold, found from the states after the prefix, must agree with
+  // matching the whole path by the definition. Patterns share leading
+  // literal text, so some leave it inside the prefix, some inside the rest
+  // and some at the cut.
   std::mt19937 rng(777);
   const char alphabet[] = {'a', 'B', '\\', '.', '*', '?'};
   auto random_text = [&](size_t max_len, int symbols) {
@@ -88,37 +90,62 @@ TEST(WildcardSet, CursorsAgreeWithWholePathMatching) {
   for (int round = 0; round < 3000; ++round) {
     std::vector<std::string> patterns;
     for (int i = 0; i < 8; ++i) patterns.push_back(random_text(7, 6));
+    for (int i = 0; i < 6; ++i) patterns.push_back(random_text(6, 4) + random_text(3, 6));
+    patterns.push_back(patterns[rng() % patterns.size()]);  // the same text twice
     patterns.push_back(std::string(70, '?') + "*");  // more than one word of states
     patterns.push_back(std::string(60, '*') + random_text(8, 6));
-    patterns.push_back(std::string(130, '*') + random_text(4, 6));  // three words
+    patterns.push_back(random_text(3, 4) + std::string(130, '*') + random_text(4, 6));  // three words
     WildcardSet set(patterns);
     std::string path = random_text(10, 4);
     size_t cut = rng() % (path.size() + 1);
     WildcardSet::Cursor at_cut;
     set.advance(set.start(), std::string_view(path).substr(0, cut), at_cut);
+    // A second step: the states after the prefix carried once more.
+    size_t cut2 = cut + rng() % (path.size() - cut + 1);
+    WildcardSet::Cursor at_cut2;
+    set.advance(at_cut, std::string_view(path).substr(cut, cut2 - cut), at_cut2);
 
-    WildcardSet::Rest rest;
-    rest.assign(std::string_view(path).substr(cut));
+    std::vector<bool> expected(patterns.size());
     for (uint32_t p = 0; p < patterns.size(); ++p) {
-      bool expected = reference_match(path.c_str(), patterns[p].c_str());
-      ASSERT_EQ(set.matches(p, path), expected) << path << " / " << patterns[p];
-      if (expected && !path.empty()) {  // a matching pattern is never left out of the candidates
-        const auto &candidates = set.candidates(static_cast<unsigned char>(path.back()));
-        ASSERT_NE(std::find(candidates.begin(), candidates.end(), p), candidates.end()) << path << " / " << patterns[p];
-      }
-      const auto &certain = at_cut.certain();
-      const auto &open = at_cut.open();
-      bool is_certain = std::find(certain.begin(), certain.end(), p) != certain.end();
-      auto in_open = std::find(open.begin(), open.end(), p);
-      if (is_certain)
-        ASSERT_TRUE(expected) << path << " / " << patterns[p] << " cut " << cut;
-      else if (in_open != open.end())
-        ASSERT_EQ(set.matches(at_cut, static_cast<size_t>(in_open - open.begin()), rest), expected)
-            << path << " / " << patterns[p] << " cut " << cut;
-      else
-        ASSERT_FALSE(expected) << path << " / " << patterns[p] << " cut " << cut;
+      expected[p] = reference_match(path.c_str(), patterns[p].c_str());
+      ASSERT_EQ(set.matches(p, path), expected[p]) << path << " / " << patterns[p];
+    }
+    WildcardSet::Rest scratch;
+    for (int64_t above = -1; above < static_cast<int64_t>(patterns.size()); ++above) {
+      int64_t want = -1;
+      for (auto p = static_cast<int64_t>(patterns.size()); p-- > above + 1;)
+        if (expected[static_cast<size_t>(p)]) {
+          want = p;
+          break;
+        }
+      ASSERT_EQ(set.last_match(at_cut, std::string_view(path).substr(cut), scratch, above), want)
+          << path << " cut " << cut << " above " << above;
+      ASSERT_EQ(set.last_match(at_cut2, std::string_view(path).substr(cut2), scratch, above), want)
+          << path << " cuts " << cut << ", " << cut2 << " above " << above;
     }
   }
+}
+
+TEST(WildcardSet, ManyExactNamesSharingDirectories) {
+  // Exact names are found through their shared leading text; a name that
+  // is a prefix of another matches only the path that ends there.
+  std::vector<std::string> patterns = {"DIR\\SUB\\A.BIN", "dir\\sub\\a.bin.old", "DIR\\SUB\\B*",
+                                       "dir\\sub\\a.bin", "DIR\\S", "DIR\\SUB\\?.BIN", "dir\\sub"};
+  WildcardSet set(patterns);
+  WildcardSet::Cursor dir, sub;
+  set.advance(set.start(), "Dir\\", dir);
+  set.advance(dir, "Sub\\", sub);
+  WildcardSet::Rest scratch;
+  EXPECT_EQ(set.last_match(sub, "a.bin", scratch), 5);
+  EXPECT_EQ(set.last_match(sub, "a.bin", scratch, 4), 5);
+  EXPECT_EQ(set.last_match(sub, "A.BIN", scratch, 3), 5);
+  EXPECT_EQ(set.last_match(sub, "a.bin.old", scratch), 1);
+  EXPECT_EQ(set.last_match(sub, "b", scratch), 2);  // the path ends at the star
+  EXPECT_EQ(set.last_match(sub, "c.bin", scratch), 5);
+  EXPECT_EQ(set.last_match(sub, "cc.bin", scratch), -1);
+  EXPECT_EQ(set.last_match(dir, "sub", scratch), 6);
+  EXPECT_EQ(set.last_match(dir, "s", scratch), 4);
+  EXPECT_EQ(set.last_match(dir, "su", scratch), -1);
 }
 
 }  // namespace
