@@ -124,6 +124,10 @@ void WildcardSet::compile() {
       c.segments.push_back({j, std::move(folded)});
       j = end;
     }
+    for (size_t j = m, n = 0; j-- > 0 && n < 4 && pattern[j] != '*' && pattern[j] != '?'; ++n) {
+      c.end_word |= uint32_t{fold(static_cast<unsigned char>(pattern[j]))} << (8 * n);
+      c.end_mask |= uint32_t{0xFF} << (8 * n);
+    }
     c.literal = std::min(pattern.find_first_of("*?"), m);
     c.accepts_after_literal = c.literal == m || pattern[c.literal] == '*';
     std::vector<uint64_t> after(2 * c.words, 0);
@@ -335,8 +339,12 @@ void WildcardSet::index_by_last_byte(Cursor &cursor) const {
     const Compiled &c = patterns_[cursor.open_[k]];
     if (c.any_last_byte) continue;
     for (size_t w = 0; w < 4; ++w)
-      for (uint64_t bits = c.last_byte[w]; bits != 0; bits &= bits - 1)
-        cursor.by_byte_[next[w * 64 + static_cast<size_t>(std::countr_zero(bits))]++] = k;
+      for (uint64_t bits = c.last_byte[w]; bits != 0; bits &= bits - 1) {
+        const auto b = static_cast<unsigned char>(w * 64 + static_cast<size_t>(std::countr_zero(bits)));
+        // A path ending on a star before the last ones need not end with the trailing text.
+        const bool ends_mid = c.mid_any_byte || has_byte(c.mid_last_byte, b);
+        cursor.by_byte_[next[b]++] = {k, c.end_word, ends_mid ? 0 : c.end_mask};
+      }
   }
 }
 
@@ -466,15 +474,25 @@ int64_t WildcardSet::last_match(const Cursor &from, std::string_view rest, Rest 
       }
   } else {
     const auto last = static_cast<unsigned char>(rest.back());
+    // The rest's last (up to four) folded bytes, the last one lowest.
+    uint32_t end_word = 0, known = 0;
+    for (size_t n = 0; n < 4 && n < rest.size(); ++n) {
+      end_word |= uint32_t{fold(static_cast<unsigned char>(rest[rest.size() - 1 - n]))} << (8 * n);
+      known |= uint32_t{0xFF} << (8 * n);
+    }
     size_t a = from.any_.size();
     size_t b = from.byte_start_[last + 1];
     const size_t b_first = from.byte_start_[last];
     while (a > 0 || b > b_first) {
       uint32_t k;
-      if (b == b_first || (a > 0 && from.any_[a - 1] > from.by_byte_[b - 1]))
+      if (b == b_first || (a > 0 && from.any_[a - 1] > from.by_byte_[b - 1].k)) {
         k = from.any_[--a];
-      else
-        k = from.by_byte_[--b];
+      } else {
+        const Cursor::Ending &e = from.by_byte_[--b];
+        k = e.k;
+        const uint32_t mask = e.mask & known;
+        if (from.open_[k] > best && (end_word & mask) != (e.word & mask)) continue;
+      }
       if (from.open_[k] <= best) break;
       if (try_open(k)) {
         best = from.open_[k];

@@ -57,9 +57,15 @@ public:
     std::vector<Needs> needs_;
     // The open patterns (places in open_, ascending) by the bytes a matching
     // path can end with: `any_` can end with any byte, the others are in
-    // `by_byte_` from `byte_start_[b]` to `byte_start_[b + 1]`.
+    // `by_byte_` from `byte_start_[b]` to `byte_start_[b + 1]`, each with the
+    // last (up to four) bytes such a path must end with.
+    struct Ending {
+      uint32_t k;
+      uint32_t word;  // folded, the last byte lowest
+      uint32_t mask;  // the bytes of `word` that count
+    };
     std::vector<uint32_t> any_;
-    std::vector<uint32_t> by_byte_;
+    std::vector<Ending> by_byte_;
     std::array<uint32_t, 257> byte_start_{};
   };
 
@@ -102,6 +108,10 @@ private:
     // reached, whole and in order.
     bool mid_any_byte = false;
     std::array<uint64_t, 4> mid_last_byte{};
+    // Accepted at its end, a path ends with the pattern's trailing literal
+    // text: its last (up to four) folded bytes, the last one lowest.
+    uint32_t end_word = 0;
+    uint32_t end_mask = 0;
     struct Segment {
       size_t start;         // position of its first byte in the pattern
       std::string folded;   // its bytes with A-Z folded; empty when it holds "?"
