@@ -24,7 +24,7 @@ void prune(std::vector<FileEntry> &children, const WildcardSet &patterns, const 
   for (size_t i = 0; i < children.size(); ++i) {
     FileEntry &entry = children[i];
     const std::string_view rest = std::string_view(entry.disc_path).substr(prefix);
-    const bool removed = patterns.last_match(cursor, rest, subject) >= 0;
+    const bool removed = patterns.last_match(cursor, entry.disc_path, subject) >= 0;
     if (removed) continue;
     if (entry.kind == KIND_DIRECTORY) {
       patterns.advance(cursor, std::string(rest) + '\\', inner);

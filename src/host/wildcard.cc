@@ -30,6 +30,18 @@ bool any_common(const uint64_t *a, const uint64_t *b, size_t words) {
 
 }  // namespace
 
+template <class F>
+void WildcardSet::each_last_byte(const Compiled &c, F &&f) {
+  for (size_t w = 0; w < 4; ++w)
+    for (uint64_t bits = c.last_byte[w]; bits != 0; bits &= bits - 1)
+      f(static_cast<unsigned char>(w * 64 + static_cast<size_t>(std::countr_zero(bits))));
+}
+
+WildcardSet::Cursor::Ending WildcardSet::ending(uint32_t k, const Compiled &c, unsigned char b) {
+  const bool ends_mid = c.mid_any_byte || has_byte(c.mid_last_byte, b);
+  return {k, c.end_word, ends_mid ? 0 : c.end_mask};
+}
+
 WildcardSet::WildcardSet(const std::vector<std::string> &patterns) {
   for (const std::string &p : patterns) add(p);
 }
@@ -138,8 +150,19 @@ void WildcardSet::compile() {
                            static_cast<uint32_t>(patterns_.size())});
       for (size_t j = 0; j < c.literal; ++j) prefix_text_ += static_cast<char>(fold(static_cast<unsigned char>(pattern[j])));
     }
+    c.searched = c.literal == 0 && !c.any_last_byte && pattern.find('?') == std::string::npos;
     patterns_.push_back(std::move(c));
   }
+  searched_start_.fill(0);
+  for (const Compiled &c : patterns_)
+    if (c.searched) each_last_byte(c, [&](unsigned char b) { ++searched_start_[b + 1]; });
+  for (size_t b = 0; b < 256; ++b) searched_start_[b + 1] += searched_start_[b];
+  searched_by_byte_.assign(searched_start_[256], {});
+  std::array<uint32_t, 256> next;
+  std::copy_n(searched_start_.begin(), 256, next.begin());
+  for (uint32_t p = 0; p < patterns_.size(); ++p)
+    if (patterns_[p].searched)
+      each_last_byte(patterns_[p], [&](unsigned char b) { searched_by_byte_[next[b]++] = ending(p, patterns_[p], b); });
   // Sorted by literal text, a text before its continuations, so the
   // patterns that continue a prefix are one range and those whose text ends
   // at the prefix come first in it.
@@ -149,12 +172,25 @@ void WildcardSet::compile() {
   });
 }
 
-void WildcardSet::Rest::assign(std::string_view text) {
-  text_ = text;
-  folded_.resize(text.size());
+void WildcardSet::Rest::assign(std::string_view path) {
+  text_ = path;
+  folded_.resize(path.size());
   present_.fill(0);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char f = fold(static_cast<unsigned char>(text[i]));
+  for (size_t i = 0; i < path.size(); ++i) {
+    const unsigned char f = fold(static_cast<unsigned char>(path[i]));
+    folded_[i] = static_cast<char>(f);
+    present_[f / 64] |= uint64_t{1} << (f % 64);
+  }
+}
+
+void WildcardSet::Rest::assign(const Cursor &cursor, std::string_view path) {
+  text_ = path;
+  const size_t from = cursor.prefix_length_;
+  folded_.resize(path.size());
+  std::copy_n(cursor.folded_prefix_.data(), from, folded_.data());
+  present_ = cursor.prefix_present_;
+  for (size_t i = from; i < path.size(); ++i) {
+    const unsigned char f = fold(static_cast<unsigned char>(path[i]));
     folded_[i] = static_cast<char>(f);
     present_[f / 64] |= uint64_t{1} << (f % 64);
   }
@@ -323,13 +359,10 @@ void WildcardSet::index_by_last_byte(Cursor &cursor) const {
   cursor.byte_start_.fill(0);
   for (uint32_t k = 0; k < cursor.open_.size(); ++k) {
     const Compiled &c = patterns_[cursor.open_[k]];
-    if (c.any_last_byte) {
+    if (c.any_last_byte)
       cursor.any_.push_back(k);
-      continue;
-    }
-    for (size_t w = 0; w < 4; ++w)
-      for (uint64_t bits = c.last_byte[w]; bits != 0; bits &= bits - 1)
-        ++cursor.byte_start_[w * 64 + static_cast<size_t>(std::countr_zero(bits)) + 1];
+    else
+      each_last_byte(c, [&](unsigned char b) { ++cursor.byte_start_[b + 1]; });
   }
   for (size_t b = 0; b < 256; ++b) cursor.byte_start_[b + 1] += cursor.byte_start_[b];
   cursor.by_byte_.resize(cursor.byte_start_[256]);
@@ -337,14 +370,8 @@ void WildcardSet::index_by_last_byte(Cursor &cursor) const {
   std::copy_n(cursor.byte_start_.begin(), 256, next.begin());
   for (uint32_t k = 0; k < cursor.open_.size(); ++k) {
     const Compiled &c = patterns_[cursor.open_[k]];
-    if (c.any_last_byte) continue;
-    for (size_t w = 0; w < 4; ++w)
-      for (uint64_t bits = c.last_byte[w]; bits != 0; bits &= bits - 1) {
-        const auto b = static_cast<unsigned char>(w * 64 + static_cast<size_t>(std::countr_zero(bits)));
-        // A path ending on a star before the last ones need not end with the trailing text.
-        const bool ends_mid = c.mid_any_byte || has_byte(c.mid_last_byte, b);
-        cursor.by_byte_[next[b]++] = {k, c.end_word, ends_mid ? 0 : c.end_mask};
-      }
+    if (!c.any_last_byte)
+      each_last_byte(c, [&](unsigned char b) { cursor.by_byte_[next[b]++] = ending(k, c, b); });
   }
 }
 
@@ -354,7 +381,7 @@ WildcardSet::Cursor WildcardSet::start() {
   cursor.lo_ = 0;
   cursor.hi_ = static_cast<uint32_t>(prefixes_.size());
   for (uint32_t p = 0; p < patterns_.size(); ++p) {
-    if (patterns_[p].literal > 0) continue;
+    if (patterns_[p].literal > 0 || patterns_[p].searched) continue;
     cursor.state_.resize((cursor.open_.size() + 1) * stride_, 0);
     cursor.state_[cursor.open_.size() * stride_] = 1;  // state 0 active
     cursor.open_.push_back(p);
@@ -396,6 +423,16 @@ void WildcardSet::advance(const Cursor &from, std::string_view text, Cursor &to)
   to.state_.reserve(from.state_.size());
   for (size_t k = 0; k < from.open_.size(); ++k) settle(from.open_[k], &from.state_[k * stride_], text);
   const size_t carried = to.open_.size();
+
+  to.prefix_length_ = from.prefix_length_ + text.size();
+  to.folded_prefix_.resize(to.prefix_length_);
+  std::copy_n(from.folded_prefix_.data(), from.prefix_length_, to.folded_prefix_.data());
+  to.prefix_present_ = from.prefix_present_;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char f = fold(static_cast<unsigned char>(text[i]));
+    to.folded_prefix_[from.prefix_length_ + i] = static_cast<char>(f);
+    to.prefix_present_[f / 64] |= uint64_t{1} << (f % 64);
+  }
 
   to.lo_ = from.lo_;
   to.hi_ = from.hi_;
@@ -442,20 +479,42 @@ bool WildcardSet::matches_after_literal(uint32_t p, const Rest &rest, size_t off
   return run(c, words, words + c.words, rest.text_.substr(offset)) && any_common(words, accept(c), c.words);
 }
 
-int64_t WildcardSet::last_match(const Cursor &from, std::string_view rest, Rest &scratch, int64_t above) const {
+bool WildcardSet::search(const Compiled &c, std::string_view path) const {
+  const size_t n = path.size();
+  size_t end = 0;  // where the literal runs placed so far end
+  for (size_t i = 0; i < c.segments.size(); ++i) {
+    const Compiled::Segment &segment = c.segments[i];
+    const size_t stars = segment.start - (i == 0 ? 0 : c.segments[i - 1].start + c.segments[i - 1].folded.size());
+    // The path ends at the first star, or (two stars or more) the first
+    // star takes the rest and it ends at the second.
+    if (end == n || stars >= 2) return true;
+    const std::string_view text = segment.folded;
+    const bool ends_with_it = n >= end + 1 + text.size() && path.ends_with(text);
+    if (i + 1 == c.segments.size()) return ends_with_it;  // the pattern's end (searched ones end with a literal)
+    if (ends_with_it) return true;  // the path ends at the star after it
+    const size_t at = path.find(text, end + 1);
+    if (at == std::string_view::npos) return false;
+    end = at + text.size();
+  }
+  return true;  // only stars (not searched)
+}
+
+int64_t WildcardSet::last_match(const Cursor &from, std::string_view path, Rest &scratch, int64_t above) const {
+  const size_t prefix = from.prefix_length_;
+  const std::string_view rest = path.substr(prefix);
   int64_t best = above;
   if (!from.certain_.empty()) best = std::max(best, static_cast<int64_t>(from.certain_.back()));
   bool assigned = false;
-  auto folded_rest = [&]() -> const Rest & {
-    if (!assigned) scratch.assign(rest), assigned = true;
+  auto folded_path = [&]() -> const Rest & {
+    if (!assigned) scratch.assign(from, path), assigned = true;
     return scratch;
   };
 
-  // Open patterns, highest first, among those that can end with the rest's
+  // Open patterns, highest first, among those that can end with the path's
   // last byte; the first that matches is the highest.
   auto try_open = [&](uint32_t k) {
     const Compiled &c = patterns_[from.open_[k]];
-    if (!may_match(c, from.needs_[k], folded_rest(), 0)) return false;
+    if (!may_match(c, from.needs_[k], folded_path(), prefix)) return false;
     std::array<uint64_t, 8> small;
     std::vector<uint64_t> large;
     uint64_t *words = small.data();
@@ -466,6 +525,17 @@ int64_t WildcardSet::last_match(const Cursor &from, std::string_view rest, Rest 
     std::copy_n(&from.state_[k * stride_], 2 * c.words, words);
     return run(c, words, words + c.words, rest) && any_common(words, accept(c), c.words);
   };
+  // The path's last (up to four) folded bytes, the last one lowest.
+  uint32_t end_word = 0, known = 0;
+  for (size_t n = 0; n < 4 && n < path.size(); ++n) {
+    const size_t at = path.size() - 1 - n;
+    const auto b = at < prefix ? static_cast<unsigned char>(from.folded_prefix_[at]) : fold(static_cast<unsigned char>(path[at]));
+    end_word |= uint32_t{b} << (8 * n);
+    known |= uint32_t{0xFF} << (8 * n);
+  }
+  auto ends_right = [&](const Cursor::Ending &e) { return (end_word & e.mask & known) == (e.word & e.mask & known); };
+  const auto last = static_cast<unsigned char>(end_word);
+
   if (rest.empty()) {
     for (size_t k = from.open_.size(); k-- > 0 && from.open_[k] > best;)
       if (try_open(static_cast<uint32_t>(k))) {
@@ -473,13 +543,6 @@ int64_t WildcardSet::last_match(const Cursor &from, std::string_view rest, Rest 
         break;
       }
   } else {
-    const auto last = static_cast<unsigned char>(rest.back());
-    // The rest's last (up to four) folded bytes, the last one lowest.
-    uint32_t end_word = 0, known = 0;
-    for (size_t n = 0; n < 4 && n < rest.size(); ++n) {
-      end_word |= uint32_t{fold(static_cast<unsigned char>(rest[rest.size() - 1 - n]))} << (8 * n);
-      known |= uint32_t{0xFF} << (8 * n);
-    }
     size_t a = from.any_.size();
     size_t b = from.byte_start_[last + 1];
     const size_t b_first = from.byte_start_[last];
@@ -490,12 +553,30 @@ int64_t WildcardSet::last_match(const Cursor &from, std::string_view rest, Rest 
       } else {
         const Cursor::Ending &e = from.by_byte_[--b];
         k = e.k;
-        const uint32_t mask = e.mask & known;
-        if (from.open_[k] > best && (end_word & mask) != (e.word & mask)) continue;
+        if (from.open_[k] > best && !ends_right(e)) continue;
       }
       if (from.open_[k] <= best) break;
       if (try_open(k)) {
         best = from.open_[k];
+        break;
+      }
+    }
+  }
+
+  // Searched patterns, highest first, among those the path ends right for.
+  // They begin with a star, so an empty path ends at it.
+  if (path.empty()) {
+    for (size_t p = patterns_.size(); p-- > 0 && static_cast<int64_t>(p) > best;)
+      if (patterns_[p].searched) {
+        best = static_cast<int64_t>(p);
+        break;
+      }
+  } else {
+    for (size_t x = searched_start_[last + 1]; x-- > searched_start_[last];) {
+      const Cursor::Ending &e = searched_by_byte_[x];
+      if (static_cast<int64_t>(e.k) <= best) break;
+      if (ends_right(e) && search(patterns_[e.k], folded_path().folded_)) {
+        best = e.k;
         break;
       }
     }
@@ -510,7 +591,7 @@ int64_t WildcardSet::last_match(const Cursor &from, std::string_view rest, Rest 
     const Compiled &c = patterns_[p];
     if (static_cast<int64_t>(p) <= best || c.literal == texts_[p].size()) return;
     if (!can_end_with(c, static_cast<unsigned char>(rest.back()))) return;
-    if (matches_after_literal(p, folded_rest(), i)) best = p;
+    if (matches_after_literal(p, folded_path(), prefix + i)) best = p;
   });
   for (uint32_t x = lo; x < hi && prefixes_[x].length == depth; ++x)
     if (patterns_[prefixes_[x].pattern].accepts_after_literal)

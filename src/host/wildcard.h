@@ -39,6 +39,10 @@ public:
     // [lo, hi), whose first `depth` bytes are the prefix (folded).
     uint32_t lo_ = 0, hi_ = 0;
     size_t depth_ = 0;
+    // The prefix: its length, its folded copy and the folded bytes it holds.
+    size_t prefix_length_ = 0;
+    std::string folded_prefix_;
+    std::array<uint64_t, 4> prefix_present_{};
     std::vector<uint32_t> certain_;  // match every continuation (ascending)
     std::vector<uint32_t> open_;     // past their literal text, still undecided (ascending)
     std::vector<uint64_t> state_;    // per open pattern, `stride_` words: active, then loop
@@ -69,11 +73,13 @@ public:
     std::array<uint32_t, 257> byte_start_{};
   };
 
-  // The rest of a path to be matched against many patterns, with its
-  // letter-folded copy made once.
+  // A path to be matched against many patterns, with its letter-folded
+  // copy made once.
   class Rest {
   public:
-    void assign(std::string_view text);
+    void assign(std::string_view path);
+    // `path` begins with the prefix of `cursor`, whose folded copy is reused.
+    void assign(const Cursor &cursor, std::string_view path);
 
   private:
     friend class WildcardSet;
@@ -86,10 +92,10 @@ public:
   Cursor start();
   // `to` = the states of `from` after `text`.
   void advance(const Cursor &from, std::string_view text, Cursor &to) const;
-  // The highest pattern above `above` that matches the prefix of `from`
-  // followed by `rest`, or -1. `scratch` holds the rest's folded copy when
-  // a pattern needs it.
-  int64_t last_match(const Cursor &from, std::string_view rest, Rest &scratch, int64_t above = -1) const;
+  // The highest pattern above `above` that matches `path`, or -1. `path`
+  // begins with the prefix whose states `from` holds. `scratch` holds the
+  // path's folded copy when a pattern needs it.
+  int64_t last_match(const Cursor &from, std::string_view path, Rest &scratch, int64_t above = -1) const;
   // Whether pattern `p` matches the whole `path` (after start()).
   bool matches(uint32_t p, std::string_view path) const;
 
@@ -118,6 +124,10 @@ private:
     };
     std::vector<Segment> segments;
     Cursor::Needs after_literal;  // the needs of the states right after the literal text
+    // Begins with a star, holds no "?" and can end only with the bytes of
+    // `last_byte`: not carried in cursors but searched for in the whole
+    // path when the path ends right (see `searched_by_byte_`).
+    bool searched = false;
   };
   // A pattern's leading literal text (folded) in `prefix_text_`.
   struct Prefix {
@@ -141,14 +151,25 @@ private:
     return &masks_[c.table + (3 + byte_class_[b]) * c.words];
   }
   bool can_end_with(const Compiled &c, unsigned char b) const;
+  // Calls f(b) for every byte b of `c.last_byte`.
+  template <class F>
+  static void each_last_byte(const Compiled &c, F &&f);
+  // The entry of a by-byte index for pattern `c` (known there as `k`) and
+  // last byte `b`: a path ending on a star before the final ones need not
+  // end with the trailing text.
+  static Cursor::Ending ending(uint32_t k, const Compiled &c, unsigned char b);
   // Runs `text` on the states at `active`/`loop`; false when the pattern died.
   bool run(const Compiled &c, uint64_t *active, uint64_t *loop, std::string_view text) const;
   // Moves the literal range of `cursor` over `text`. Each pattern whose
   // literal text ends before text[i] leaves the range through exit(pattern, i).
   template <class Exit>
   void walk_literals(uint32_t &lo, uint32_t &hi, size_t &depth, std::string_view text, Exit &&exit) const;
-  // Whether pattern `p`, right after its literal text, matches `rest` from `offset` on.
+  // Whether pattern `p`, right after its literal text, matches the path of
+  // `rest` from `offset` on.
   bool matches_after_literal(uint32_t p, const Rest &rest, size_t offset) const;
+  // Whether a searched pattern matches the whole folded `path`: its literal
+  // runs placed leftmost in turn, each star taking one byte or more.
+  bool search(const Compiled &c, std::string_view path) const;
   void index_by_last_byte(Cursor &cursor) const;
 
   std::vector<std::string> texts_;
@@ -161,6 +182,10 @@ private:
   std::vector<uint64_t> masks_;
   std::string prefix_text_;
   std::vector<Prefix> prefixes_;  // patterns with leading literal text, sorted by it
+  // The searched patterns by the bytes a matching path can end with, as in
+  // a cursor (`k` is the pattern).
+  std::vector<Cursor::Ending> searched_by_byte_;
+  std::array<uint32_t, 257> searched_start_{};
   size_t stride_ = 2;  // state words per pattern in a cursor: twice the widest pattern
 };
 

@@ -30,7 +30,7 @@ std::ptrdiff_t LastMatch::visit(const FileEntry &entry) {
     return -1;
   }
 
-  const int64_t last = wild_.last_match(level.cursor, rest, rest_);
+  const int64_t last = wild_.last_match(level.cursor, path, rest_);
   return last < 0 ? -1 : static_cast<std::ptrdiff_t>(wild_index_[static_cast<size_t>(last)]);
 }
 
