@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 
 namespace qorv {
 
@@ -17,6 +18,23 @@ namespace qorv {
 namespace {
 
 unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+
+// Copies `text` to `out` with A-Z folded, eight bytes at a time: a byte
+// is upper case when its low seven bits are 0x41..0x5A and its top bit is clear.
+void fold_into(std::string_view text, char *out) {
+  constexpr uint64_t high = 0x8080808080808080u;
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t x;
+    std::memcpy(&x, text.data() + i, 8);
+    const uint64_t low = x & ~high;
+    const uint64_t from_a = low + 0x3F3F3F3F3F3F3F3Fu;   // top bit set from 0x41 on
+    const uint64_t after_z = low + 0x2525252525252525u;  // top bit set from 0x5B on
+    x |= (from_a & ~after_z & ~x & high) >> 2;           // 0x80 >> 2 = 0x20
+    std::memcpy(out + i, &x, 8);
+  }
+  for (; i < text.size(); ++i) out[i] = static_cast<char>(fold(static_cast<unsigned char>(text[i])));
+}
 
 void set_bit(uint64_t *words, size_t bit) { words[bit / 64] |= uint64_t{1} << (bit % 64); }
 
@@ -175,25 +193,30 @@ void WildcardSet::compile() {
 void WildcardSet::Rest::assign(std::string_view path) {
   text_ = path;
   folded_.resize(path.size());
-  present_.fill(0);
-  for (size_t i = 0; i < path.size(); ++i) {
-    const unsigned char f = fold(static_cast<unsigned char>(path[i]));
-    folded_[i] = static_cast<char>(f);
-    present_[f / 64] |= uint64_t{1} << (f % 64);
-  }
+  fold_into(path, folded_.data());
+  from_ = 0;
+  present_ready_ = false;
 }
 
 void WildcardSet::Rest::assign(const Cursor &cursor, std::string_view path) {
   text_ = path;
-  const size_t from = cursor.prefix_length_;
+  from_ = cursor.prefix_length_;
   folded_.resize(path.size());
-  std::copy_n(cursor.folded_prefix_.data(), from, folded_.data());
-  present_ = cursor.prefix_present_;
-  for (size_t i = from; i < path.size(); ++i) {
-    const unsigned char f = fold(static_cast<unsigned char>(path[i]));
-    folded_[i] = static_cast<char>(f);
-    present_[f / 64] |= uint64_t{1} << (f % 64);
+  std::copy_n(cursor.folded_prefix_.data(), from_, folded_.data());
+  fold_into(path.substr(from_), folded_.data() + from_);
+  present_ready_ = false;
+}
+
+const std::array<uint64_t, 4> &WildcardSet::Rest::present() const {
+  if (!present_ready_) {
+    present_.fill(0);
+    for (size_t i = from_; i < folded_.size(); ++i) {
+      const auto f = static_cast<unsigned char>(folded_[i]);
+      present_[f / 64] |= uint64_t{1} << (f % 64);
+    }
+    present_ready_ = true;
   }
+  return present_;
 }
 
 // The states have reached at most position `frontier`; every literal run
@@ -245,8 +268,9 @@ bool WildcardSet::may_match(const Compiled &c, const Cursor::Needs &needs, const
 
   // Only the pattern's end can accept: the runs still needed must all be
   // there (the byte test looks at the whole rest, a superset of the part).
+  const std::array<uint64_t, 4> &present = rest.present();  // offset is never before from_
   for (size_t w = 0; w < 4; ++w)
-    if (needs.bytes[w] & ~rest.present_[w]) return false;
+    if (needs.bytes[w] & ~present[w]) return false;
   const std::string_view folded = std::string_view(rest.folded_).substr(offset);
   size_t from = 0;
   if (needs.current != UINT32_MAX) {
@@ -427,12 +451,7 @@ void WildcardSet::advance(const Cursor &from, std::string_view text, Cursor &to)
   to.prefix_length_ = from.prefix_length_ + text.size();
   to.folded_prefix_.resize(to.prefix_length_);
   std::copy_n(from.folded_prefix_.data(), from.prefix_length_, to.folded_prefix_.data());
-  to.prefix_present_ = from.prefix_present_;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char f = fold(static_cast<unsigned char>(text[i]));
-    to.folded_prefix_[from.prefix_length_ + i] = static_cast<char>(f);
-    to.prefix_present_[f / 64] |= uint64_t{1} << (f % 64);
-  }
+  fold_into(text, to.folded_prefix_.data() + from.prefix_length_);
 
   to.lo_ = from.lo_;
   to.hi_ = from.hi_;

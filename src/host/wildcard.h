@@ -39,10 +39,9 @@ public:
     // [lo, hi), whose first `depth` bytes are the prefix (folded).
     uint32_t lo_ = 0, hi_ = 0;
     size_t depth_ = 0;
-    // The prefix: its length, its folded copy and the folded bytes it holds.
+    // The prefix: its length and its folded copy.
     size_t prefix_length_ = 0;
     std::string folded_prefix_;
-    std::array<uint64_t, 4> prefix_present_{};
     std::vector<uint32_t> certain_;  // match every continuation (ascending)
     std::vector<uint32_t> open_;     // past their literal text, still undecided (ascending)
     std::vector<uint64_t> state_;    // per open pattern, `stride_` words: active, then loop
@@ -83,9 +82,15 @@ public:
 
   private:
     friend class WildcardSet;
+    // The folded bytes of the path from `from_` (the end of the cursor's
+    // prefix) on, gathered on first use.
+    const std::array<uint64_t, 4> &present() const;
+
     std::string_view text_;
     std::string folded_;
-    std::array<uint64_t, 4> present_{};  // the folded bytes it holds
+    size_t from_ = 0;
+    mutable bool present_ready_ = false;
+    mutable std::array<uint64_t, 4> present_{};
   };
 
   // The states before any character (compiles the patterns on first use).

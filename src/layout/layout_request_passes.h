@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -28,7 +29,12 @@ public:
   FileEntry *find(std::string_view file) const;
 
 private:
+  // Length and last bytes of a name, case ignored: most disc paths are not
+  // wanted, and this tells so without building their upper-cased copy.
+  static uint64_t signature(std::string_view name);
+
   std::unordered_map<std::string, FileEntry *> entries_;
+  std::unordered_set<uint64_t> signatures_;
 };
 
 // The last of a list of patterns that matches a disc path: the same result as

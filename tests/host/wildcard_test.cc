@@ -34,6 +34,21 @@ TEST(Wildcard, Examples) {
   EXPECT_TRUE(wildcard_match("xaa", "*a*bc"));
 }
 
+TEST(Wildcard, LetterCaseOfEveryByte) {
+  // Only A-Z and a-z are equal across case; paths long enough to be folded
+  // eight bytes at a time, and a tail.
+  auto folded = [](int b) { return (b >= 'A' && b <= 'Z') ? b + 32 : b; };
+  for (int b = 1; b < 256; ++b) {
+    if (b == '*' || b == '?') continue;
+    const std::string path(11, static_cast<char>(b));
+    for (int c = 1; c < 256; ++c) {
+      if (c == '*' || c == '?') continue;
+      const std::string literal(11, static_cast<char>(c));
+      ASSERT_EQ(wildcard_match(path, "*" + literal.substr(1)), folded(b) == folded(c)) << b << " " << c;
+    }
+  }
+}
+
 TEST(Wildcard, ManyStarsStayFast) {
   std::string pattern(1000, '*');
   std::string path(300, 'a');
