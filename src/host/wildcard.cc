@@ -36,6 +36,21 @@ void fold_into(std::string_view text, char *out) {
   for (; i < text.size(); ++i) out[i] = static_cast<char>(fold(static_cast<unsigned char>(text[i])));
 }
 
+// One of `bytes` (folded) that a file name is least likely to hold, or -1:
+// letters and digits are common, "." and "_" more so, the others rare.
+int rarest_byte(const std::array<uint64_t, 4> &bytes) {
+  constexpr uint64_t digits = uint64_t{0x3FF} << '0';
+  constexpr uint64_t dot = uint64_t{1} << '.';
+  constexpr uint64_t letters = uint64_t{0x3FFFFFF} << ('a' - 64);
+  constexpr uint64_t underscore = uint64_t{1} << ('_' - 64);
+  const std::array<uint64_t, 4> rare = {bytes[0] & ~(digits | dot), bytes[1] & ~(letters | underscore), bytes[2], bytes[3]};
+  const std::array<uint64_t, 4> common = {bytes[0] & digits, bytes[1] & letters, 0, 0};
+  for (const auto &set : {rare, common, bytes})
+    for (size_t w = 0; w < 4; ++w)
+      if (set[w]) return static_cast<int>(w * 64 + static_cast<size_t>(std::countr_zero(set[w])));
+  return -1;
+}
+
 void set_bit(uint64_t *words, size_t bit) { words[bit / 64] |= uint64_t{1} << (bit % 64); }
 
 bool has_byte(const std::array<uint64_t, 4> &set, unsigned char b) { return (set[b / 64] >> (b % 64)) & 1; }
@@ -158,6 +173,14 @@ void WildcardSet::compile() {
       c.end_word |= uint32_t{fold(static_cast<unsigned char>(pattern[j]))} << (8 * n);
       c.end_mask |= uint32_t{0xFF} << (8 * n);
     }
+    c.bytes_from.assign(c.segments.size() + 1, {});
+    for (size_t i = c.segments.size(); i-- > 0;) {
+      c.bytes_from[i] = c.bytes_from[i + 1];
+      for (char ch : c.segments[i].folded) {
+        const auto f = static_cast<unsigned char>(ch);
+        c.bytes_from[i][f / 64] |= uint64_t{1} << (f % 64);
+      }
+    }
     c.literal = std::min(pattern.find_first_of("*?"), m);
     c.accepts_after_literal = c.literal == m || pattern[c.literal] == '*';
     std::vector<uint64_t> after(2 * c.words, 0);
@@ -230,28 +253,34 @@ WildcardSet::Cursor::Needs WildcardSet::needs_of(const Compiled &c, const uint64
     if (loop) frontier = std::max(frontier, w * 64 + 64 - static_cast<size_t>(std::countl_zero(loop)));
   }
   Cursor::Needs needs;
-  needs.first_segment = static_cast<uint32_t>(c.segments.size());
   size_t i = c.segments.size();
-  for (; i-- > 0 && c.segments[i].start > frontier;) {
-    needs.first_segment = static_cast<uint32_t>(i);
-    for (char ch : c.segments[i].folded) {
-      const unsigned char f = static_cast<unsigned char>(ch);
-      needs.bytes[f / 64] |= uint64_t{1} << (f % 64);
+  while (i > 0 && c.segments[i - 1].start > frontier) --i;
+  needs.first_segment = static_cast<uint32_t>(i);
+  needs.bytes = c.bytes_from[i];
+  if (i == 0) return needs;
+  // The run that starts at or before the frontier: when the states are
+  // inside it, it must be finished first.
+  const Compiled::Segment &run_in = c.segments[i - 1];
+  const size_t length = run_in.folded.size();
+  if (length == 0 || length >= 64 || frontier >= run_in.start + length) return needs;
+  needs.current = static_cast<uint32_t>(i - 1);
+  size_t shortest = length;  // bytes left from the furthest place entered
+  for (size_t k = 0; k < length; ++k) {
+    const size_t bit = run_in.start + k;
+    if ((state[bit / 64] >> (bit % 64)) & 1) {
+      needs.entered |= uint64_t{1} << k;
+      shortest = length - k;
     }
   }
-  // `i` is now the run that starts at or before the frontier, if any.
-  if (i < c.segments.size()) {
-    const Compiled::Segment &run_in = c.segments[i];
-    const size_t length = run_in.folded.size();
-    if (length > 0 && length < 64 && frontier < run_in.start + length) {
-      needs.current = static_cast<uint32_t>(i);
-      for (size_t k = 0; k < length; ++k) {
-        const size_t bit = run_in.start + k;
-        if ((state[bit / 64] >> (bit % 64)) & 1) needs.entered |= uint64_t{1} << k;
-      }
-      for (size_t bit = 0; bit < run_in.start && !needs.reenter; ++bit)
-        needs.reenter = ((state[bit / 64] | state[c.words + bit / 64]) >> (bit % 64)) & 1;
-    }
+  for (size_t w = 0; w * 64 < run_in.start && !needs.reenter; ++w) {
+    uint64_t below = state[w] | state[c.words + w];
+    if (run_in.start < (w + 1) * 64) below &= (uint64_t{1} << (run_in.start % 64)) - 1;
+    needs.reenter = below != 0;
+  }
+  // However it is finished, its last `shortest` bytes come in the rest.
+  for (size_t k = length - shortest; k < length; ++k) {
+    const auto f = static_cast<unsigned char>(run_in.folded[k]);
+    needs.bytes[f / 64] |= uint64_t{1} << (f % 64);
   }
   return needs;
 }
@@ -396,6 +425,26 @@ void WildcardSet::index_by_last_byte(Cursor &cursor) const {
     const Compiled &c = patterns_[cursor.open_[k]];
     if (!c.any_last_byte)
       each_last_byte(c, [&](unsigned char b) { cursor.by_byte_[next[b]++] = ending(k, c, b); });
+  }
+
+  const size_t words = (cursor.any_.size() + 63) / 64;
+  cursor.any_words_ = words;
+  cursor.any_always_.assign(words, 0);
+  cursor.any_keyed_.assign(256 * words, 0);
+  cursor.any_mid_.assign(256 * words, 0);
+  for (size_t x = 0; x < cursor.any_.size(); ++x) {
+    const Compiled &c = patterns_[cursor.open_[cursor.any_[x]]];
+    const std::array<uint64_t, 4> &needed = cursor.needs_[cursor.any_[x]].bytes;
+    const uint64_t bit = uint64_t{1} << (x % 64);
+    const int key = rarest_byte(needed);
+    if (c.mid_any_byte || key < 0) {
+      cursor.any_always_[x / 64] |= bit;
+      continue;
+    }
+    cursor.any_keyed_[static_cast<size_t>(key) * words + x / 64] |= bit;
+    for (size_t w = 0; w < 4; ++w)
+      for (uint64_t mid = c.mid_last_byte[w]; mid != 0; mid &= mid - 1)
+        cursor.any_mid_[(w * 64 + static_cast<size_t>(std::countr_zero(mid))) * words + x / 64] |= bit;
   }
 }
 
@@ -562,13 +611,45 @@ int64_t WildcardSet::last_match(const Cursor &from, std::string_view path, Rest 
         break;
       }
   } else {
-    size_t a = from.any_.size();
+    // The patterns of `any_` worth trying, as a bitset over their places.
+    const size_t words = from.any_words_;
+    std::array<uint64_t, 8> small{};
+    std::vector<uint64_t> large;
+    uint64_t *tried = small.data();
+    if (words > small.size()) {
+      large.assign(words, 0);
+      tried = large.data();
+    }
+    if (words > 0) {
+      const uint64_t *mid = &from.any_mid_[last * words];
+      for (size_t w = 0; w < words; ++w) tried[w] = from.any_always_[w] | mid[w];
+      const std::array<uint64_t, 4> &present = folded_path().present();
+      for (size_t pw = 0; pw < 4; ++pw)
+        for (uint64_t bits = present[pw]; bits != 0; bits &= bits - 1) {
+          const uint64_t *keyed = &from.any_keyed_[(pw * 64 + static_cast<size_t>(std::countr_zero(bits))) * words];
+          for (size_t w = 0; w < words; ++w) tried[w] |= keyed[w];
+        }
+    }
+    // Highest first: the next place in `any_` to try, or -1.
+    size_t a_word = words;
+    uint64_t a_bits = 0;
+    auto next_any = [&]() -> int64_t {
+      while (a_bits == 0) {
+        if (a_word == 0) return -1;
+        a_bits = tried[--a_word];
+      }
+      const int top = 63 - std::countl_zero(a_bits);
+      a_bits &= ~(uint64_t{1} << top);
+      return static_cast<int64_t>(a_word * 64 + static_cast<size_t>(top));
+    };
+    int64_t a = next_any();
     size_t b = from.byte_start_[last + 1];
     const size_t b_first = from.byte_start_[last];
-    while (a > 0 || b > b_first) {
+    while (a >= 0 || b > b_first) {
       uint32_t k;
-      if (b == b_first || (a > 0 && from.any_[a - 1] > from.by_byte_[b - 1].k)) {
-        k = from.any_[--a];
+      if (b == b_first || (a >= 0 && from.any_[static_cast<size_t>(a)] > from.by_byte_[b - 1].k)) {
+        k = from.any_[static_cast<size_t>(a)];
+        a = next_any();
       } else {
         const Cursor::Ending &e = from.by_byte_[--b];
         k = e.k;

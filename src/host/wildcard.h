@@ -70,6 +70,14 @@ public:
     std::vector<uint32_t> any_;
     std::vector<Ending> by_byte_;
     std::array<uint32_t, 257> byte_start_{};
+    // Which of `any_` (bits by place there, `any_words_` words per set) a
+    // path is tried against: `any_always_` always; `any_keyed_[b]` when the
+    // rest holds b, a byte they still need; `any_mid_[b]` when the path
+    // ends with b, on which they may accept before their end.
+    size_t any_words_ = 0;
+    std::vector<uint64_t> any_always_;
+    std::vector<uint64_t> any_keyed_;
+    std::vector<uint64_t> any_mid_;
   };
 
   // A path to be matched against many patterns, with its letter-folded
@@ -128,6 +136,7 @@ private:
       std::string folded;   // its bytes with A-Z folded; empty when it holds "?"
     };
     std::vector<Segment> segments;
+    std::vector<std::array<uint64_t, 4>> bytes_from;  // [i]: the bytes of segments i and later
     Cursor::Needs after_literal;  // the needs of the states right after the literal text
     // Begins with a star, holds no "?" and can end only with the bytes of
     // `last_byte`: not carried in cursors but searched for in the whole
