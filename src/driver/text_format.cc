@@ -21,11 +21,11 @@ void append_hex_lower(std::string &out, uint64_t value, int width) {
   char digits[16];
   int n = 0;
   do {
-    digits[n++] = "0123456789abcdef"[value & 0xF];
+    digits[15 - n++] = "0123456789abcdef"[value & 0xF];
     value >>= 4;
   } while (value != 0);
-  for (int pad = width - n; pad > 0; --pad) out += '0';
-  while (n > 0) out += digits[--n];
+  if (width > n) out.append(static_cast<size_t>(width - n), '0');
+  out.append(digits + 16 - n, static_cast<size_t>(n));
 }
 
 std::string format_text(std::string_view format, MessageArgs args) {

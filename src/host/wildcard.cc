@@ -84,15 +84,43 @@ void WildcardSet::add(std::string_view pattern) {
   compiled_ = false;
 }
 
+void WildcardSet::fill_masks(const Compiled &c, std::string_view pattern, const std::array<uint8_t, 256> &folded_class) {
+  const size_t m = pattern.size();
+  uint64_t *star_mask = &masks_[c.table];
+  uint64_t *accept_mask = star_mask + c.words;
+  uint64_t *tail_mask = star_mask + 2 * c.words;
+  set_bit(accept_mask, m);
+  bool tail_all_stars = true;
+  for (size_t j = m; j-- > 0;) {
+    const unsigned char p = static_cast<unsigned char>(pattern[j]);
+    if (p == '*') {
+      set_bit(star_mask, j);
+      set_bit(accept_mask, j);
+      if (tail_all_stars) set_bit(tail_mask, j);
+      continue;
+    }
+    tail_all_stars = false;
+    if (p == '?') {
+      for (size_t k = 0; k < classes_; ++k) set_bit(&masks_[c.table + (3 + k) * c.words], j);
+    } else {
+      set_bit(&masks_[c.table + (3 + folded_class[fold(p)]) * c.words], j);
+    }
+  }
+}
+
 void WildcardSet::compile() {
   if (compiled_) return;
   compiled_ = true;
 
   byte_class_.fill(0);
   classes_ = 1;
+  // Exact names are never run: they are compared through the literal
+  // range, so they need no tables (and give no byte a class of its own).
+  auto is_exact = [](std::string_view text) { return !text.empty() && text.find_first_of("*?") == std::string_view::npos; };
   std::array<uint8_t, 256> folded_class{};
   for (const std::string &text : texts_)
-    for (char ch : text) {
+    if (!is_exact(text))
+      for (char ch : text) {
       const unsigned char f = fold(static_cast<unsigned char>(ch));
       if (ch != '*' && ch != '?' && folded_class[f] == 0) folded_class[f] = static_cast<uint8_t>(classes_++);
     }
@@ -107,30 +135,14 @@ void WildcardSet::compile() {
     const size_t m = pattern.size();
     Compiled c;
     c.words = (m + 1 + 63) / 64;  // states 0..m
-    c.table = masks_.size();
-    masks_.resize(masks_.size() + (3 + classes_) * c.words, 0);
-    stride_ = std::max(stride_, 2 * c.words);
-
-    uint64_t *star_mask = &masks_[c.table];
-    uint64_t *accept_mask = star_mask + c.words;
-    uint64_t *tail_mask = star_mask + 2 * c.words;
-    set_bit(accept_mask, m);
-    bool tail_all_stars = true;
-    for (size_t j = m; j-- > 0;) {
-      const unsigned char p = static_cast<unsigned char>(pattern[j]);
-      if (p == '*') {
-        set_bit(star_mask, j);
-        set_bit(accept_mask, j);
-        if (tail_all_stars) set_bit(tail_mask, j);
-        continue;
-      }
-      tail_all_stars = false;
-      if (p == '?') {
-        for (size_t k = 0; k < classes_; ++k) set_bit(&masks_[c.table + (3 + k) * c.words], j);
-      } else {
-        set_bit(&masks_[c.table + (3 + folded_class[fold(p)]) * c.words], j);
-      }
+    c.exact = is_exact(pattern);
+    if (!c.exact) {
+      c.table = masks_.size();
+      masks_.resize(masks_.size() + (3 + classes_) * c.words, 0);
+      stride_ = std::max(stride_, 2 * c.words);
     }
+
+    if (!c.exact) fill_masks(c, pattern, folded_class);
 
     // The bytes a matching path can end with: the last byte moves an active
     // state onto an accepting one (the end, or a star). A star followed by
@@ -147,11 +159,10 @@ void WildcardSet::compile() {
         continue;
       }
       const unsigned char p = fold(static_cast<unsigned char>(pattern[j]));
-      for (int b = 0; b < 256; ++b)
-        if (fold(static_cast<unsigned char>(b)) == p) {
-          c.last_byte[b / 64] |= uint64_t{1} << (b % 64);
-          if (mid) c.mid_last_byte[b / 64] |= uint64_t{1} << (b % 64);
-        }
+      for (unsigned char b : {p, (p >= 'a' && p <= 'z') ? static_cast<unsigned char>(p - 32) : p}) {
+        c.last_byte[b / 64] |= uint64_t{1} << (b % 64);
+        if (mid) c.mid_last_byte[b / 64] |= uint64_t{1} << (b % 64);
+      }
     }
     if (tail < m) c.any_last_byte = true;  // the final stars take any last byte
     for (size_t j = 0; j < m;) {
@@ -701,6 +712,12 @@ int64_t WildcardSet::last_match(const Cursor &from, std::string_view path, Rest 
 
 bool WildcardSet::matches(uint32_t p, std::string_view path) const {
   const Compiled &c = patterns_[p];
+  if (c.exact) {
+    if (path.size() != c.segments[0].folded.size()) return false;
+    std::string folded(path.size(), '\0');
+    fold_into(path, folded.data());
+    return folded == c.segments[0].folded;
+  }
   std::array<uint64_t, 8> start_state{};  // state 0 active
   start_state[0] = 1;
   if (2 * c.words <= start_state.size()) {

@@ -115,7 +115,8 @@ public:
 private:
   struct Compiled {
     size_t words;
-    size_t table;                       // offset of its masks in `masks_`
+    bool exact = false;                 // no wildcard: compared, never run, no masks
+    size_t table = 0;                   // offset of its masks in `masks_`
     size_t literal;                     // length of its leading literal text
     bool accepts_after_literal = false; // the path may end right after that text
     bool any_last_byte = false;         // a matching path may end with any byte
@@ -156,6 +157,8 @@ private:
   bool may_match(const Compiled &c, const Cursor::Needs &needs, const Rest &rest, size_t offset) const;
   Cursor::Needs needs_of(const Compiled &c, const uint64_t *state) const;
   void compile();
+  // The masks of a pattern that is not exact, at `c.table`.
+  void fill_masks(const Compiled &c, std::string_view pattern, const std::array<uint8_t, 256> &folded_class);
   // Masks of a pattern at `table`, each `words` long: star, accept, all-star
   // tail, then one per byte class (the positions that match the class).
   const uint64_t *star(const Compiled &c) const { return &masks_[c.table]; }

@@ -87,7 +87,7 @@ bool apply_layout_requests(RunState &run) {
   bool layout_ok = run_layout_pass(run, names, layout);
   bool origins_ok = run_origin_pass(run, names);
   if (layout_ok && origins_ok) {
-    stamp_files(run, align, layout);
+    if (!align.empty() || !layout.empty()) stamp_files(run, align, layout);
     insert_twins(run);
   }
   run.mirror_entries.clear();
