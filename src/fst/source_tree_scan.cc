@@ -67,10 +67,10 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
   // per directory rather than one per entry.
   size_t key_bytes = 0;
   for (const HostItem &item : items) key_bytes += item.name.size();
-  std::string keys;
-  keys.reserve(key_bytes);
+  std::string keys(key_bytes, '\0');
+  char *key = keys.data();
   for (const HostItem &item : items)
-    for (char c : item.name) keys += upper_case_byte(c);
+    for (char c : item.name) *key++ = upper_case_byte(c);
   std::vector<SortedItem> sorted;
   sorted.reserve(items.size());
   size_t at = 0;
