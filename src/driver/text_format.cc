@@ -1,5 +1,6 @@
 #include "driver/text_format.h"
 
+#include <bit>
 #include <cstdio>
 
 namespace qorv {
@@ -18,12 +19,12 @@ std::string hex_lower(uint64_t value, int width) {
 
 void append_hex_lower(std::string &out, uint64_t value, int width) {
   // Hand-made: the DLF prints one offset per file.
+  const int n = value == 0 ? 1 : (67 - std::countl_zero(value)) / 4;  // significant digits
   char digits[16];
-  int n = 0;
-  do {
-    digits[15 - n++] = "0123456789abcdef"[value & 0xF];
+  for (int i = 15; i >= 0; --i) {
+    digits[i] = "0123456789abcdef"[value & 0xF];
     value >>= 4;
-  } while (value != 0);
+  }
   if (width > n) out.append(static_cast<size_t>(width - n), '0');
   out.append(digits + 16 - n, static_cast<size_t>(n));
 }

@@ -52,8 +52,9 @@ struct TreeWalk {
 
 void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_dir,
                     const std::string &disc_dir) {
-  std::vector<HostItem> items;
-  ListStatus status = list_directory(host_dir, items);
+  HostListing listing;
+  ListStatus status = list_directory(host_dir, listing);
+  std::vector<HostItem> &items = listing.items;
   if (status == ListStatus::CannotOpen) {
     error(MessageId::CannotFind, {host_dir});
     return;
@@ -63,14 +64,9 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
     return;
   }
 
-  // The upper-cased names of one directory share one buffer: one allocation
-  // per directory rather than one per entry.
-  size_t key_bytes = 0;
-  for (const HostItem &item : items) key_bytes += item.name.size();
-  std::string keys(key_bytes, '\0');
-  char *key = keys.data();
-  for (const HostItem &item : items)
-    for (char c : item.name) *key++ = upper_case_byte(c);
+  // The upper-cased names of one directory share one buffer, as the names do.
+  std::string keys(listing.names.size(), '\0');
+  for (size_t i = 0; i < keys.size(); ++i) keys[i] = upper_case_byte(listing.names[i]);
   std::vector<SortedItem> sorted;
   sorted.reserve(items.size());
   size_t at = 0;
@@ -112,7 +108,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
     }
     entry.host_path = join_host_path(host_dir, item.name);
     if (disc_dir.empty()) {
-      entry.disc_path = std::move(item.name);  // the item is not needed any more
+      entry.disc_path = item.name;
     } else {
       entry.disc_path.reserve(disc_dir.size() + 1 + item.name.size());
       entry.disc_path.append(disc_dir).append(1, '\\').append(item.name);

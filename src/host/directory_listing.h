@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qorv {
@@ -23,10 +24,16 @@ enum class HostItemKind {
 };
 
 struct HostItem {
-  std::string name;  // as the host spells it
+  std::string_view name;  // as the host spells it, in its listing's `names`
   HostItemKind kind = HostItemKind::File;
   uint64_t size = 0;  // files only
   HostNodeId id;
+};
+
+// One directory's entries; their names share one buffer.
+struct HostListing {
+  std::vector<HostItem> items;
+  std::string names;
 };
 
 enum class ListStatus {
@@ -35,9 +42,9 @@ enum class ListStatus {
   ReadFailed,  // the listing broke off; the items read so far are kept
 };
 
-// Appends the entries of `dir` (without "." and "..") to `items`, in the
+// Fills `listing` with the entries of `dir` (without "." and ".."), in the
 // host's order: one listing and one status call per entry.
-ListStatus list_directory(const std::string &dir, std::vector<HostItem> &items);
+ListStatus list_directory(const std::string &dir, HostListing &listing);
 
 struct HostPathInfo {
   bool exists = false;

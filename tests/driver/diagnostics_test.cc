@@ -104,6 +104,10 @@ TEST(TextFormat, Placeholders) {
   EXPECT_EQ(format_text("100%% %s", {}), "100% ");  // a missing value prints nothing
   EXPECT_EQ(hex_lower(0x1f, 16), "000000000000001f");
   EXPECT_EQ(hex_lower(0x100000000ULL, 8), "100000000");  // wider than the minimum
+  EXPECT_EQ(hex_lower(0, 0), "0");
+  EXPECT_EQ(hex_lower(0, 8), "00000000");
+  EXPECT_EQ(hex_lower(0xFEDCBA9876543210ULL, 8), "fedcba9876543210");
+  EXPECT_EQ(hex_lower(0xF, 1), "f");
 }
 
 }  // namespace

@@ -29,8 +29,9 @@ TEST(DirectoryListing, YieldsEveryEntryButDotAndDotDot) {
   fs::create_symlink("a.bin", dir.at("d/link"));   // followed: the target's size
   fs::create_symlink("nowhere", dir.at("d/dead")); // dangling
 
-  std::vector<HostItem> items;
-  ASSERT_EQ(list_directory(dir.at("d"), items), ListStatus::Listed);
+  HostListing listing;
+  ASSERT_EQ(list_directory(dir.at("d"), listing), ListStatus::Listed);
+  const std::vector<HostItem> &items = listing.items;
   ASSERT_EQ(items.size(), 6u);
   EXPECT_EQ(item_named(items, "a.bin")->size, 5u);
   EXPECT_EQ(item_named(items, ".hidden")->size, 2u);
@@ -45,10 +46,10 @@ TEST(DirectoryListing, YieldsEveryEntryButDotAndDotDot) {
 
 TEST(DirectoryListing, MissingDirectoryOrFileCannotBeListed) {
   test::TempDir dir;
-  std::vector<HostItem> items;
-  EXPECT_EQ(list_directory(dir.at("missing"), items), ListStatus::CannotOpen);
-  EXPECT_EQ(list_directory(dir.write("file", "x"), items), ListStatus::CannotOpen);
-  EXPECT_TRUE(items.empty());
+  HostListing listing;
+  EXPECT_EQ(list_directory(dir.at("missing"), listing), ListStatus::CannotOpen);
+  EXPECT_EQ(list_directory(dir.write("file", "x"), listing), ListStatus::CannotOpen);
+  EXPECT_TRUE(listing.items.empty());
 }
 
 TEST(DirectoryListing, LooksUpOnePath) {
