@@ -1,7 +1,10 @@
 #include "output/dlf_writer.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -21,14 +24,36 @@ namespace {
 // host.
 constexpr std::string_view LINE_END = "\r\n";
 
+// The two hex digits of every byte value.
+constexpr std::array<char, 512> HEX_PAIRS = [] {
+  std::array<char, 512> pairs{};
+  for (int i = 0; i < 256; ++i) {
+    pairs[static_cast<size_t>(2 * i)] = "0123456789abcdef"[i >> 4];
+    pairs[static_cast<size_t>(2 * i + 1)] = "0123456789abcdef"[i & 0xF];
+  }
+  return pairs;
+}();
+
 // "0x%016I64x,\"%s\"" (ZEM) or "0x%08I64x,\"%s\"" (HT); names go in unchanged.
+// One line per file: the text grows once per line.
 void append_item_line(std::string &text, bool ht, uint64_t offset, std::string_view name) {
-  text += "0x";
-  append_hex_lower(text, offset, ht ? 8 : 16);
-  text += ",\"";
-  text += name;
-  text += '"';
-  text += LINE_END;
+  char head[2 + 16 + 2] = {'0', 'x'};
+  uint64_t rest = offset;
+  for (size_t i = 8; i-- > 0; rest >>= 8) std::memcpy(head + 2 + 2 * i, &HEX_PAIRS[2 * (rest & 0xFF)], 2);
+  head[18] = ',';
+  head[19] = '"';
+  const int significant = offset == 0 ? 1 : (67 - std::countl_zero(offset)) / 4;
+  const auto skipped = static_cast<size_t>(16 - std::max(ht ? 8 : 16, significant));  // leading zeros not shown
+  std::memmove(head + skipped, head, 2);
+
+  const size_t head_length = sizeof head - skipped;
+  const size_t at = text.size();
+  text.resize(at + head_length + name.size() + 1 + LINE_END.size());
+  char *out = text.data() + at;
+  std::memcpy(out, head + skipped, head_length);
+  std::memcpy(out + head_length, name.data(), name.size());
+  out[head_length + name.size()] = '"';
+  std::memcpy(out + head_length + name.size() + 1, LINE_END.data(), LINE_END.size());
 }
 
 // HostFile writes at most 4 GiB at a time.
