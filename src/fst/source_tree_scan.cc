@@ -66,7 +66,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
 
   // The upper-cased names of one directory share one buffer, as the names do.
   std::string keys(listing.names.size(), '\0');
-  for (size_t i = 0; i < keys.size(); ++i) keys[i] = upper_case_byte(listing.names[i]);
+  upper_case_copy(listing.names, keys.data());
   std::vector<SortedItem> sorted;
   sorted.reserve(items.size());
   size_t at = 0;

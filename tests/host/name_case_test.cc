@@ -1,0 +1,24 @@
+// Letter case of disc names.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/name_case.h"
+
+namespace qorv {
+namespace {
+
+TEST(NameCase, OnlyLowerCaseLettersChange) {
+  // Every byte value, in texts long enough to be handled eight bytes at a
+  // time and with a tail.
+  for (int b = 0; b < 256; ++b) {
+    const std::string text(11, static_cast<char>(b));
+    const char expected = (b >= 'a' && b <= 'z') ? static_cast<char>(b - 32) : static_cast<char>(b);
+    EXPECT_EQ(upper_case_name(text), std::string(11, expected)) << b;
+  }
+  EXPECT_EQ(upper_case_name("data\\\xc3\xa9t\xc3\xa9_01.bin"), "DATA\\\xc3\xa9T\xc3\xa9_01.BIN");
+  EXPECT_EQ(upper_case_name(""), "");
+}
+
+}  // namespace
+}  // namespace qorv
