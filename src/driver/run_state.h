@@ -40,6 +40,9 @@ struct RunState {
   // Disc tree and FST.
   FileEntry root_entry;
   std::deque<FileEntry> path_list_trees;  // deque: pointers stay valid while it grows
+  // The host path of every scanned directory, shared by the entries in it
+  // (FileEntry::host_dir); a deque, so the entries' pointers stay valid.
+  std::deque<std::string> host_directories;
   std::vector<FileEntry *> fst_entries;
   std::vector<FileEntry *> mirror_entries;
   std::vector<FileEntry *> copy_entries;

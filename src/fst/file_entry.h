@@ -24,11 +24,34 @@ struct FileEntry {
   uint64_t alignment = 0;      // 0: none
   int64_t layout_key = 0;
   uint64_t placement_end = 0;
-  std::string host_path;
+  // Where the entry is on the host. A scanned entry keeps only the host
+  // path of its directory, shared by its siblings (`host_dir`, kept by the
+  // run), and its name; roots, grafts and entries made by hand keep theirs
+  // whole (`own_host_path`).
+  const std::string *host_dir = nullptr;
+  std::string own_host_path;
   std::string disc_path;
   std::vector<FileEntry> children;  // directory contents, a twin, or copy records
 
   bool is_directory() const { return kind == KIND_DIRECTORY; }
+
+  std::string host_path() const {
+    std::string path;
+    append_host_path(path);
+    return path;
+  }
+  void append_host_path(std::string &out) const {
+    if (!host_dir) {
+      out += own_host_path;
+      return;
+    }
+    out.reserve(out.size() + host_dir->size() + 1 + name().size());
+    out.append(*host_dir).append(1, '/').append(name());
+  }
+  void set_host_path(std::string path) {
+    own_host_path = std::move(path);
+    host_dir = nullptr;
+  }
 
   // The entry's own name: the last component of `disc_path`. It is kept as a
   // place in `disc_path` rather than a string of its own, since a disc of

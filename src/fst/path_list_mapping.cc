@@ -102,8 +102,8 @@ bool map_path_lists(RunState &run) {
     FileEntry mapped;
     mapped.kind = KIND_DIRECTORY;
     mapped.set_disc_path(item.fst_dir, name_begin(item.fst_dir));
-    mapped.host_path = host_path_from_description(item.host_dir);  // never made absolute
-    if (!scan_directory(run, mapped.children, mapped.host_path, mapped.disc_path)) ok = false;
+    mapped.set_host_path(host_path_from_description(item.host_dir));  // never made absolute
+    if (!scan_directory(run, mapped.children, mapped.own_host_path, mapped.disc_path)) ok = false;
 
     // Holder directories, one per backslash, built from the deepest up.
     FileEntry top = std::move(mapped);

@@ -106,7 +106,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
       entry.file_size = item.size;
       entry.extent = item.size == 0 ? 4 : item.size;  // an empty file still reserves a word
     }
-    entry.host_path = join_host_path(host_dir, item.name);
+    entry.host_dir = &host_dir;
     if (disc_dir.empty()) {
       entry.disc_path = item.name;
     } else {
@@ -128,7 +128,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
       case Verdict::CaseClash:
         report_error_text(run, "", 0,
                           format_text("%s and %s differ only in letter case.",
-                                      {children[sorted[s.clash_with].child].host_path,
+                                      {children[sorted[s.clash_with].child].host_path(),
                                        join_host_path(host_dir, s.item->name)}));
         ok = false;
         break;
@@ -136,7 +136,8 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
         FileEntry &entry = children[next_child++];
         if (entry.kind & 1) {
           ancestors.push_back(s.item->id);
-          scan(entry.children, entry.host_path, entry.disc_path);
+          // The directory's host path is kept once, for all its entries.
+          scan(entry.children, run.host_directories.emplace_back(entry.host_path()), entry.disc_path);
           ancestors.pop_back();
         }
         break;
@@ -152,7 +153,7 @@ bool scan_directory(RunState &run, std::vector<FileEntry> &children, const std::
   TreeWalk walk{run, {}};
   HostPathInfo top = look_up_path(host_dir);
   if (top.exists) walk.ancestors.push_back(top.id);
-  walk.scan(children, host_dir, disc_dir);
+  walk.scan(children, run.host_directories.emplace_back(host_dir), disc_dir);
   return walk.ok;
 }
 
@@ -160,9 +161,9 @@ bool scan_disc_root(RunState &run) {
   FileEntry &root = run.root_entry;
   root.kind = KIND_DIRECTORY;
   const std::string *dvd_root = find_text(run.store, key::Input, key::DvdRoot);
-  root.host_path = host_path_from_description(dvd_root ? *dvd_root : std::string());
-  if (run.absolute_root) root.host_path = absolute_path_text(root.host_path);
-  return scan_directory(run, root.children, root.host_path, "");
+  root.set_host_path(host_path_from_description(dvd_root ? *dvd_root : std::string()));
+  if (run.absolute_root) root.set_host_path(absolute_path_text(root.own_host_path));
+  return scan_directory(run, root.children, root.own_host_path, "");
 }
 
 }  // namespace qorv

@@ -23,11 +23,11 @@ bool check_format_limits(RunState &run) {
   for (const FileEntry *item : run.layout_queue) {
     if (is_gap_marker(*item)) continue;
     if (item->file_size >= size_limit || item->extent >= size_limit)
-      fail("%s is too large for the disc format.", {item->host_path});
+      fail("%s is too large for the disc format.", {item->host_path()});
     if (item->position >= position_limit)
-      fail("LBA(%016I64X) of %s is out of the disc format.", {item->position, item->host_path});
+      fail("LBA(%016I64X) of %s is out of the disc format.", {item->position, item->host_path()});
     if (zem && item->position % 4 != 0)
-      fail("LBA(%016I64X) of %s is not a multiple of 4.", {item->position, item->host_path});
+      fail("LBA(%016I64X) of %s is not a multiple of 4.", {item->position, item->host_path()});
   }
   if (run.fst_names_size > name_table_limit) fail("FST name table is too large.", {});
   return ok;

@@ -13,7 +13,8 @@ FileEntry replica_of(const FileEntry &file) {
   r.kind = file.kind;
   r.file_size = file.file_size;
   r.extent = file.extent;
-  r.host_path = file.host_path;
+  r.host_dir = file.host_dir;
+  r.own_host_path = file.own_host_path;
   r.set_disc_path(file.disc_path, file.name_start);
   return r;
 }

@@ -108,8 +108,11 @@ bool write_dlf(RunState &run) {
     text += LINE_END;
   }
   append_item_line(text, ht, 0, find_host_path(run.store, key::Output, key::SystemFileName));
+  std::string host_path;
   for (const FileEntry *item : run.layout_queue) {
-    append_item_line(text, ht, item->position, item->host_path);
+    host_path.clear();
+    item->append_host_path(host_path);
+    append_item_line(text, ht, item->position, host_path);
     if (text.size() >= PIECE) {
       put(text);
       text.clear();

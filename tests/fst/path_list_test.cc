@@ -48,10 +48,10 @@ TEST(PathList, OneComponentIsItselfTheTopDirectory) {
   EXPECT_EQ(top.kind, KIND_DIRECTORY);
   EXPECT_EQ(top.name(), "EXTRA");
   EXPECT_EQ(top.disc_path, "EXTRA");
-  EXPECT_EQ(top.host_path, d.dir.at("extra"));
+  EXPECT_EQ(top.host_path(), d.dir.at("extra"));
   ASSERT_EQ(top.children.size(), 1u);
   EXPECT_EQ(top.children[0].disc_path, "EXTRA\\x.bin");
-  EXPECT_EQ(top.children[0].host_path, d.dir.at("extra/x.bin"));
+  EXPECT_EQ(top.children[0].host_path(), d.dir.at("extra/x.bin"));
 }
 
 TEST(PathList, DeeperDirectoriesGetHolders) {
@@ -64,17 +64,17 @@ TEST(PathList, DeeperDirectoriesGetHolders) {
   const FileEntry &a = d.run.path_list_trees[0];
   EXPECT_EQ(a.name(), "a");
   EXPECT_EQ(a.disc_path, "a");
-  EXPECT_EQ(a.host_path, "");  // a holder has no host directory
+  EXPECT_EQ(a.host_path(), "");  // a holder has no host directory
   ASSERT_EQ(a.children.size(), 1u);
   const FileEntry &b = a.children[0];
   EXPECT_EQ(b.name(), "b");
   EXPECT_EQ(b.disc_path, "a\\b");
-  EXPECT_EQ(b.host_path, "");
+  EXPECT_EQ(b.host_path(), "");
   ASSERT_EQ(b.children.size(), 1u);
   const FileEntry &c = b.children[0];
   EXPECT_EQ(c.name(), "c");
   EXPECT_EQ(c.disc_path, "a\\b\\c");
-  EXPECT_EQ(c.host_path, d.dir.at("extra"));
+  EXPECT_EQ(c.host_path(), d.dir.at("extra"));
   ASSERT_EQ(c.children.size(), 1u);
   EXPECT_EQ(c.children[0].disc_path, "a\\b\\c\\f");
 }

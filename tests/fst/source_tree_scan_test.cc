@@ -64,12 +64,12 @@ TEST(SourceTreeScan, EntriesCarryPathsKindsAndSizes) {
 
   const FileEntry &root = s.run.root_entry;
   EXPECT_EQ(root.kind, KIND_DIRECTORY);
-  EXPECT_EQ(root.host_path, s.dir.at("root"));
+  EXPECT_EQ(root.host_path(), s.dir.at("root"));
   ASSERT_EQ(root.children.size(), 1u);
   const FileEntry &data = root.children[0];
   EXPECT_EQ(data.kind, KIND_DIRECTORY);
   EXPECT_EQ(data.disc_path, "DATA");
-  EXPECT_EQ(data.host_path, s.dir.at("root/DATA"));
+  EXPECT_EQ(data.host_path(), s.dir.at("root/DATA"));
   ASSERT_EQ(names(data.children), (std::vector<std::string>{"empty.bin", "sub"}));
 
   const FileEntry &empty = data.children[0];
@@ -80,7 +80,7 @@ TEST(SourceTreeScan, EntriesCarryPathsKindsAndSizes) {
 
   const FileEntry &deep = data.children[1].children.at(0);
   EXPECT_EQ(deep.disc_path, "DATA\\sub\\deep.bin");
-  EXPECT_EQ(deep.host_path, s.dir.at("root/DATA/sub/deep.bin"));
+  EXPECT_EQ(deep.host_path(), s.dir.at("root/DATA/sub/deep.bin"));
   EXPECT_EQ(deep.name(), "deep.bin");
   EXPECT_EQ(deep.file_size, 7u);
   EXPECT_EQ(deep.extent, 7u);
@@ -106,8 +106,8 @@ TEST(SourceTreeScan, RootWrittenWithBackslashesAndMadeAbsolute) {
   // Option -a resolves "sub/.." as text; the backslash becomes "/" first.
   s.run.absolute_root = true;
   ASSERT_TRUE(s.scan_root(s.dir.path() + "/sub/..\\root"));
-  EXPECT_EQ(s.run.root_entry.host_path, s.dir.at("root"));
-  EXPECT_EQ(s.run.root_entry.children.at(0).host_path, s.dir.at("root/a"));
+  EXPECT_EQ(s.run.root_entry.host_path(), s.dir.at("root"));
+  EXPECT_EQ(s.run.root_entry.children.at(0).host_path(), s.dir.at("root/a"));
 }
 
 TEST(SourceTreeScan, DanglingLinksAndLoopsAreReportedInSiblingOrder) {

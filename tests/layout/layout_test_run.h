@@ -38,7 +38,7 @@ struct LayoutRun {
   FileEntry &file(const std::string &name, uint64_t size, int64_t key = 0, uint64_t alignment = 0) {
     FileEntry &f = files.emplace_back();
     f.disc_path = name;
-    f.host_path = "root/" + name;
+    f.set_host_path("root/" + name);
     f.file_size = size;
     f.extent = size ? size : 4;
     f.layout_key = key;
@@ -51,7 +51,7 @@ struct LayoutRun {
     FileEntry &d = files.emplace_back();
     d.kind = KIND_DIRECTORY;
     d.disc_path = name;
-    d.host_path = "root/" + name;
+    d.set_host_path("root/" + name);
     run.fst_entries.push_back(&d);
     return d;
   }

@@ -40,7 +40,7 @@ struct DlfRun {
     FileEntry &e = items.emplace_back();
     e.position = position;
     e.extent = extent;
-    e.host_path = std::move(host_path);
+    e.set_host_path(std::move(host_path));
     run.layout_queue.push_back(&e);
   }
 
