@@ -17,9 +17,17 @@ namespace qorv {
 // path length x (pattern length / 64), however many stars a pattern holds.
 //
 // Paths of one tree share their directories: a Cursor holds the states of
-// every pattern after a common prefix, so the entries of a directory are
+// the patterns after a common prefix, so the entries of a directory are
 // matched from the directory's states on, and a pattern that can no longer
 // match (or can no longer fail) below a directory is not run again there.
+// Three kinds of pattern are treated apart:
+// - exact names and the leading literal text of any pattern are compared
+//   through one range of patterns sorted by that text;
+// - a pattern that begins with a star, holds no "?" and ends with a literal
+//   byte is not carried in cursors: a path that ends with its trailing text
+//   is searched for its literal runs;
+// - the others have states in the cursors, filed by the bytes a matching
+//   path can end with and by a byte that it still needs.
 class WildcardSet {
 public:
   WildcardSet() = default;
