@@ -21,6 +21,7 @@ enum class Verdict { Placed, Missing, LinkLoop, CaseClash };
 struct SortedItem {
   HostItem *item;
   std::string_view key;  // upper-cased name, kept in the directory's key buffer
+  uint64_t head = 0;     // its first eight bytes, big-endian, zero-padded
   Verdict verdict = Verdict::Placed;
   size_t clash_with = 0;  // CaseClash: index (in sorted order) of the entry it clashes with
   size_t child = 0;       // Placed: index of its entry in `children`
@@ -31,6 +32,9 @@ struct SortedItem {
 // equal but for case are ordered by their own bytes, so the order never
 // depends on the host's listing order.
 bool sibling_less(const SortedItem &a, const SortedItem &b) {
+  // Names hold no zero byte, so the padded heads order as the keys do
+  // wherever they differ.
+  if (a.head != b.head) return a.head < b.head;
   // string_view compares through memcmp: unsigned bytes.
   int c = a.key.compare(b.key);
   if (c != 0) return c < 0;
@@ -71,7 +75,9 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
   sorted.reserve(items.size());
   size_t at = 0;
   for (HostItem &item : items) {
-    sorted.push_back({&item, std::string_view(keys).substr(at, item.name.size())});
+    SortedItem &s = sorted.emplace_back(SortedItem{&item, std::string_view(keys).substr(at, item.name.size())});
+    for (size_t i = 0; i < 8; ++i)
+      s.head = (s.head << 8) | (i < s.key.size() ? static_cast<unsigned char>(s.key[i]) : 0u);
     at += item.name.size();
   }
   std::sort(sorted.begin(), sorted.end(), sibling_less);

@@ -49,11 +49,24 @@ TEST(SourceTreeScan, BytesAboveAsciiSortAfterLettersAndKeepTheirCase) {
   Scan s;
   // "\xc3\xa9t\xc3\xa9" (UTF-8 for an accented word) starts with 0xC3, above every
   // ASCII byte; its lower-case letters are upper-cased only for the order.
-  for (const char *name : {"\xc3\xa9t\xc3\xa9", "zeta", "Alpha"}) s.dir.write(std::string("root/") + name, "");
+  for (const char *name : {"\xc3\xa9t\xc3\xa9", "zeta", "Alpha", "b\xc3\xa9", "C"}) s.dir.write(std::string("root/") + name, "");
   ASSERT_TRUE(s.scan_root(s.dir.at("root")));
   EXPECT_EQ(names(s.run.root_entry.children),
-            (std::vector<std::string>{"Alpha", "zeta", "\xc3\xa9t\xc3\xa9"}));
-  EXPECT_EQ(s.run.root_entry.children[1].disc_path, "zeta");
+            (std::vector<std::string>{"Alpha", "b\xc3\xa9", "C", "zeta", "\xc3\xa9t\xc3\xa9"}));
+  EXPECT_EQ(s.run.root_entry.children[3].disc_path, "zeta");
+}
+
+TEST(SourceTreeScan, LongNamesSharingTheirStartSortByTheirWholeName) {
+  // Names that agree in their first eight (or more) bytes, a name that is
+  // the start of another, and a byte above ASCII late in the name.
+  Scan s;
+  for (const char *name : {"sound_effects_b.bin", "SOUND_EFFECTS_A.bin", "sound_effects", "sound_effects_\xe9",
+                           "sound_effectsZ", "sound_eff", "sound_effects_a.bi"})
+    s.dir.write(std::string("root/") + name, "");
+  ASSERT_TRUE(s.scan_root(s.dir.at("root")));
+  EXPECT_EQ(names(s.run.root_entry.children),
+            (std::vector<std::string>{"sound_eff", "sound_effects", "sound_effectsZ", "sound_effects_a.bi",
+                                      "SOUND_EFFECTS_A.bin", "sound_effects_b.bin", "sound_effects_\xe9"}));
 }
 
 TEST(SourceTreeScan, EntriesCarryPathsKindsAndSizes) {

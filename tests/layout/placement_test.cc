@@ -3,10 +3,12 @@
 
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "fst/file_entry.h"
 #include "layout/fixed_range.h"
+#include "layout/offset_math.h"
 #include "layout/placement.h"
 
 namespace qorv {
@@ -28,6 +30,34 @@ TEST(Placement, RoundingIsFloorAndCeilingBelowZero) {
   FileEntry g = item(3, 8);
   EXPECT_EQ(place_forward(g, -10), -4);
   EXPECT_EQ(static_cast<int64_t>(g.position), -8);
+}
+
+TEST(Placement, RoundingAgreesWithExactDivision) {
+  // Floor and ceiling by exact 128-bit division, against every shortcut
+  // (powers of two, 64-bit division) over signed values and all alignments.
+  auto floor_multiple = [](WideOffset v, uint64_t a) {
+    WideOffset q = v / WideOffset{a};
+    if (v % WideOffset{a} < 0) --q;
+    return q * WideOffset{a};
+  };
+  auto ceil_multiple = [](WideOffset v, uint64_t a) {
+    WideOffset q = v / WideOffset{a};
+    if (v % WideOffset{a} > 0) ++q;
+    return q * WideOffset{a};
+  };
+  std::mt19937_64 rng(99);
+  const WideOffset max64 = std::numeric_limits<int64_t>::max();
+  const std::vector<WideOffset> edges = {0, 1, -1, 3, -3, 4, -4, max64, -max64 - 1, 2 * max64 + 1, -(2 * max64) - 2};
+  const std::vector<uint64_t> alignments = {1, 2, 3, 4, 6, 32, 0x8000, 0x8001, uint64_t{1} << 63, UINT64_MAX};
+  for (int i = 0; i < 20000; ++i) {
+    const WideOffset v = i < static_cast<int>(edges.size()) ? edges[static_cast<size_t>(i)]
+                                                              : static_cast<WideOffset>(static_cast<int64_t>(rng())) * (rng() % 3);
+    const uint64_t a = i % 2 ? alignments[rng() % alignments.size()] : (rng() >> (rng() % 64)) | 1;
+    ASSERT_EQ(round_up(v, a), ceil_multiple(v, a)) << static_cast<int64_t>(v) << " " << a;
+    ASSERT_EQ(round_down(v, a), floor_multiple(v, a)) << static_cast<int64_t>(v) << " " << a;
+  }
+  EXPECT_EQ(round_up(-5, 0), -5);
+  EXPECT_EQ(round_down(7, 0), 7);
 }
 
 TEST(Placement, HugeAlignmentSaturatesInsteadOfWrapping) {
