@@ -1,7 +1,9 @@
 #include "fst/source_tree_scan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "driver/diagnostics.h"
@@ -31,6 +33,17 @@ struct SortedItem {
 // host directory, so this is the order of the upper-cased host paths); names
 // equal but for case are ordered by their own bytes, so the order never
 // depends on the host's listing order.
+uint64_t sort_head(std::string_view key) {
+  if (key.size() >= 8 && std::endian::native == std::endian::little) {
+    uint64_t head;
+    std::memcpy(&head, key.data(), 8);
+    return __builtin_bswap64(head);
+  }
+  uint64_t head = 0;
+  for (size_t i = 0; i < 8; ++i) head = (head << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+  return head;
+}
+
 bool sibling_less(const SortedItem &a, const SortedItem &b) {
   // Names hold no zero byte, so the padded heads order as the keys do
   // wherever they differ.
@@ -76,8 +89,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
   size_t at = 0;
   for (HostItem &item : items) {
     SortedItem &s = sorted.emplace_back(SortedItem{&item, std::string_view(keys).substr(at, item.name.size())});
-    for (size_t i = 0; i < 8; ++i)
-      s.head = (s.head << 8) | (i < s.key.size() ? static_cast<unsigned char>(s.key[i]) : 0u);
+    s.head = sort_head(s.key);
     at += item.name.size();
   }
   std::sort(sorted.begin(), sorted.end(), sibling_less);

@@ -35,8 +35,10 @@ constexpr std::array<char, 512> HEX_PAIRS = [] {
 }();
 
 // "0x%016I64x,\"%s\"" (ZEM) or "0x%08I64x,\"%s\"" (HT); names go in unchanged.
-// One line per file: the text grows once per line.
-void append_item_line(std::string &text, bool ht, uint64_t offset, std::string_view name) {
+// The name is `name` followed by `name_end`. One line per file: the text
+// grows once per line.
+void append_item_line(std::string &text, bool ht, uint64_t offset, std::string_view name,
+                      std::string_view name_end = {}) {
   char head[2 + 16 + 2] = {'0', 'x'};
   uint64_t rest = offset;
   for (size_t i = 8; i-- > 0; rest >>= 8) std::memcpy(head + 2 + 2 * i, &HEX_PAIRS[2 * (rest & 0xFF)], 2);
@@ -48,12 +50,14 @@ void append_item_line(std::string &text, bool ht, uint64_t offset, std::string_v
 
   const size_t head_length = sizeof head - skipped;
   const size_t at = text.size();
-  text.resize(at + head_length + name.size() + 1 + LINE_END.size());
+  const size_t name_length = name.size() + name_end.size();
+  text.resize(at + head_length + name_length + 1 + LINE_END.size());
   char *out = text.data() + at;
   std::memcpy(out, head + skipped, head_length);
   std::memcpy(out + head_length, name.data(), name.size());
-  out[head_length + name.size()] = '"';
-  std::memcpy(out + head_length + name.size() + 1, LINE_END.data(), LINE_END.size());
+  std::memcpy(out + head_length + name.size(), name_end.data(), name_end.size());
+  out[head_length + name_length] = '"';
+  std::memcpy(out + head_length + name_length + 1, LINE_END.data(), LINE_END.size());
 }
 
 // HostFile writes at most 4 GiB at a time.
@@ -108,11 +112,19 @@ bool write_dlf(RunState &run) {
     text += LINE_END;
   }
   append_item_line(text, ht, 0, find_host_path(run.store, key::Output, key::SystemFileName));
-  std::string host_path;
+  std::string dir_and_slash;
+  const std::string *dir = nullptr;
   for (const FileEntry *item : run.layout_queue) {
-    host_path.clear();
-    item->append_host_path(host_path);
-    append_item_line(text, ht, item->position, host_path);
+    if (!item->host_dir) {
+      append_item_line(text, ht, item->position, item->own_host_path);
+    } else {
+      // A scanned entry: its directory's host path, a slash, its name.
+      if (item->host_dir != dir) {
+        dir = item->host_dir;
+        dir_and_slash.assign(*dir).append(1, '/');
+      }
+      append_item_line(text, ht, item->position, dir_and_slash, item->name());
+    }
     if (text.size() >= PIECE) {
       put(text);
       text.clear();
