@@ -5,22 +5,37 @@
 
 namespace qorv {
 
-void upper_case_copy(std::string_view text, char *out) {
-  // Eight bytes at a time: a byte is lower case when its low seven bits are
-  // 0x61..0x7A and its top bit is clear; clearing 0x20 upper-cases it.
-  constexpr uint64_t high = 0x8080808080808080u;
+namespace {
+
+// Copies `text` to `out` with the letters of one case (from `first` on)
+// turned into the other, eight bytes at a time: a byte is such a letter
+// when its low seven bits are first..first+25 and its top bit is clear;
+// flipping 0x20 changes its case.
+template <unsigned char first>
+void copy_changing_case(std::string_view text, char *out) {
+  constexpr uint64_t ones = 0x0101010101010101u;
+  constexpr uint64_t high = 0x80 * ones;
   size_t i = 0;
   for (; i + 8 <= text.size(); i += 8) {
     uint64_t x;
     std::memcpy(&x, text.data() + i, 8);
     const uint64_t low = x & ~high;
-    const uint64_t from_a = low + 0x1F1F1F1F1F1F1F1Fu;   // top bit set from 0x61 on
-    const uint64_t after_z = low + 0x0505050505050505u;  // top bit set from 0x7B on
-    x ^= (from_a & ~after_z & ~x & high) >> 2;
+    const uint64_t from_first = low + (0x80 - first) * ones;     // top bit set from `first` on
+    const uint64_t after_last = low + (0x80 - first - 26) * ones;  // top bit set after the 26 letters
+    x ^= (from_first & ~after_last & ~x & high) >> 2;
     std::memcpy(out + i, &x, 8);
   }
-  for (; i < text.size(); ++i) out[i] = upper_case_byte(text[i]);
+  for (; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    out[i] = static_cast<char>(c >= first && c < first + 26 ? c ^ 0x20 : c);
+  }
 }
+
+}  // namespace
+
+void upper_case_copy(std::string_view text, char *out) { copy_changing_case<'a'>(text, out); }
+
+void lower_case_copy(std::string_view text, char *out) { copy_changing_case<'A'>(text, out); }
 
 void upper_case_into(std::string_view text, std::string &out) {
   out.resize(text.size());

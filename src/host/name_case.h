@@ -10,8 +10,9 @@ namespace qorv {
 
 inline char upper_case_byte(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
-// Writes `text` upper-cased to `out` (text.size() bytes).
+// Writes `text` upper-cased (or lower-cased: A-Z only) to `out` (text.size() bytes).
 void upper_case_copy(std::string_view text, char *out);
+void lower_case_copy(std::string_view text, char *out);
 
 // Replaces the contents of `out` with `text` upper-cased (reuses its storage).
 void upper_case_into(std::string_view text, std::string &out);

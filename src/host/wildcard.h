@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -165,6 +166,9 @@ private:
   bool may_match(const Compiled &c, const Cursor::Needs &needs, const Rest &rest, size_t offset) const;
   Cursor::Needs needs_of(const Compiled &c, const uint64_t *state) const;
   void compile();
+  void index_searched();  // fills `searched_by_byte_`
+  static void describe_ends(Compiled &c, std::string_view pattern);
+  static void split_runs(Compiled &c, std::string_view pattern);
   // The masks of a pattern that is not exact, at `c.table`.
   void fill_masks(const Compiled &c, std::string_view pattern, const std::array<uint8_t, 256> &folded_class);
   // Masks of a pattern at `table`, each `words` long: star, accept, all-star
@@ -225,5 +229,12 @@ private:
 };
 
 bool wildcard_match(std::string_view path, std::string_view pattern);
+
+template <class F>
+void WildcardSet::each_last_byte(const Compiled &c, F &&f) {
+  for (size_t w = 0; w < 4; ++w)
+    for (uint64_t bits = c.last_byte[w]; bits != 0; bits &= bits - 1)
+      f(static_cast<unsigned char>(w * 64 + static_cast<size_t>(std::countr_zero(bits))));
+}
 
 }  // namespace qorv

@@ -8,13 +8,17 @@
 namespace qorv {
 namespace {
 
-TEST(NameCase, OnlyLowerCaseLettersChange) {
+TEST(NameCase, OnlyLettersChangeCase) {
   // Every byte value, in texts long enough to be handled eight bytes at a
   // time and with a tail.
   for (int b = 0; b < 256; ++b) {
     const std::string text(11, static_cast<char>(b));
-    const char expected = (b >= 'a' && b <= 'z') ? static_cast<char>(b - 32) : static_cast<char>(b);
-    EXPECT_EQ(upper_case_name(text), std::string(11, expected)) << b;
+    const char upper = (b >= 'a' && b <= 'z') ? static_cast<char>(b - 32) : static_cast<char>(b);
+    const char lower = (b >= 'A' && b <= 'Z') ? static_cast<char>(b + 32) : static_cast<char>(b);
+    EXPECT_EQ(upper_case_name(text), std::string(11, upper)) << b;
+    std::string lowered(text.size(), '\0');
+    lower_case_copy(text, lowered.data());
+    EXPECT_EQ(lowered, std::string(11, lower)) << b;
   }
   EXPECT_EQ(upper_case_name("data\\\xc3\xa9t\xc3\xa9_01.bin"), "DATA\\\xc3\xa9T\xc3\xa9_01.BIN");
   EXPECT_EQ(upper_case_name(""), "");
