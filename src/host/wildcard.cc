@@ -372,6 +372,10 @@ bool WildcardSet::matches(uint32_t p, std::string_view path) const {
     whole.assign(path);
     if (!may_match(c, needs_of(c, start_state.data()), whole, 0)) return false;
   }
+  return accepts(c, nullptr, 0, path);
+}
+
+bool WildcardSet::accepts(const Compiled &c, const uint64_t *states, size_t active, std::string_view text) const {
   std::array<uint64_t, 8> small{};
   std::vector<uint64_t> large;
   uint64_t *words = small.data();
@@ -379,8 +383,11 @@ bool WildcardSet::matches(uint32_t p, std::string_view path) const {
     large.assign(2 * c.words, 0);
     words = large.data();
   }
-  words[0] = 1;  // state 0 active
-  return run(c, words, words + c.words, path) && any_common(words, accept(c), c.words);
+  if (states)
+    std::copy_n(states, 2 * c.words, words);
+  else
+    set_bit(words, active);
+  return run(c, words, words + c.words, text) && any_common(words, accept(c), c.words);
 }
 
 WildcardPattern::WildcardPattern(std::string_view pattern) {

@@ -187,6 +187,9 @@ private:
   // last byte `b`: a path ending on a star before the final ones need not
   // end with the trailing text.
   static Cursor::Ending ending(uint32_t k, const Compiled &c, unsigned char b);
+  // Whether pattern `c`, from `states` (active, then loop) or else from the
+  // one active state `active`, accepts at the end of `text`.
+  bool accepts(const Compiled &c, const uint64_t *states, size_t active, std::string_view text) const;
   // Runs `text` on the states at `active`/`loop`; false when the pattern died.
   bool run(const Compiled &c, uint64_t *active, uint64_t *loop, std::string_view text) const;
   // Moves the literal range of `cursor` over `text`. Each pattern whose

@@ -188,16 +188,7 @@ void WildcardSet::advance(const Cursor &from, std::string_view text, Cursor &to)
 
 bool WildcardSet::matches_after_literal(uint32_t p, const Rest &rest, size_t offset) const {
   const Compiled &c = patterns_[p];
-  if (!may_match(c, c.after_literal, rest, offset)) return false;
-  std::array<uint64_t, 8> small{};
-  std::vector<uint64_t> large;
-  uint64_t *words = small.data();
-  if (2 * c.words > small.size()) {
-    large.assign(2 * c.words, 0);
-    words = large.data();
-  }
-  set_bit(words, c.literal);
-  return run(c, words, words + c.words, rest.text_.substr(offset)) && any_common(words, accept(c), c.words);
+  return may_match(c, c.after_literal, rest, offset) && accepts(c, nullptr, c.literal, rest.text_.substr(offset));
 }
 
 bool WildcardSet::search(const Compiled &c, std::string_view path) const {
@@ -235,16 +226,7 @@ int64_t WildcardSet::last_match(const Cursor &from, std::string_view path, Rest 
   // last byte; the first that matches is the highest.
   auto try_open = [&](uint32_t k) {
     const Compiled &c = patterns_[from.open_[k]];
-    if (!may_match(c, from.needs_[k], folded_path(), prefix)) return false;
-    std::array<uint64_t, 8> small;
-    std::vector<uint64_t> large;
-    uint64_t *words = small.data();
-    if (2 * c.words > small.size()) {
-      large.resize(2 * c.words);
-      words = large.data();
-    }
-    std::copy_n(&from.state_[k * stride_], 2 * c.words, words);
-    return run(c, words, words + c.words, rest) && any_common(words, accept(c), c.words);
+    return may_match(c, from.needs_[k], folded_path(), prefix) && accepts(c, &from.state_[k * stride_], 0, rest);
   };
   // The path's last (up to four) folded bytes, the last one lowest.
   uint32_t end_word = 0, known = 0;
