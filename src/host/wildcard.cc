@@ -233,8 +233,11 @@ WildcardSet::Cursor::Needs WildcardSet::needs_of(const Compiled &c, const uint64
     if (loop) frontier = std::max(frontier, w * 64 + 64 - static_cast<size_t>(std::countl_zero(loop)));
   }
   Cursor::Needs needs;
-  size_t i = c.segments.size();
-  while (i > 0 && c.segments[i - 1].start > frontier) --i;
+  // The runs are in pattern order: `i` is the first one after the frontier.
+  const size_t i = static_cast<size_t>(
+      std::partition_point(c.segments.begin(), c.segments.end(),
+                           [&](const Compiled::Segment &segment) { return segment.start <= frontier; }) -
+      c.segments.begin());
   needs.first_segment = static_cast<uint32_t>(i);
   needs.bytes = c.bytes_from[i];
   if (i == 0) return needs;
@@ -244,14 +247,13 @@ WildcardSet::Cursor::Needs WildcardSet::needs_of(const Compiled &c, const uint64
   const size_t length = run_in.folded.size();
   if (length == 0 || length >= 64 || frontier >= run_in.start + length) return needs;
   needs.current = static_cast<uint32_t>(i - 1);
-  size_t shortest = length;  // bytes left from the furthest place entered
-  for (size_t k = 0; k < length; ++k) {
-    const size_t bit = run_in.start + k;
-    if ((state[bit / 64] >> (bit % 64)) & 1) {
-      needs.entered |= uint64_t{1} << k;
-      shortest = length - k;
-    }
-  }
+  // The active states inside the run, as bits from its start (under 64 of them).
+  const size_t word = run_in.start / 64, shift = run_in.start % 64;
+  uint64_t inside = state[word] >> shift;
+  if (shift != 0 && word + 1 < c.words) inside |= state[word + 1] << (64 - shift);
+  needs.entered = inside & ((uint64_t{1} << length) - 1);
+  // Bytes left from the furthest place entered.
+  const size_t shortest = needs.entered ? length - (63 - static_cast<size_t>(std::countl_zero(needs.entered))) : length;
   for (size_t w = 0; w * 64 < run_in.start && !needs.reenter; ++w) {
     uint64_t below = state[w] | state[c.words + w];
     if (run_in.start < (w + 1) * 64) below &= (uint64_t{1} << (run_in.start % 64)) - 1;

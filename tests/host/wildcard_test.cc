@@ -145,6 +145,22 @@ TEST(WildcardSet, CursorsAgreeWithWholePathMatching) {
   }
 }
 
+TEST(WildcardSet, LiteralRunAcrossTheStateWords) {
+  // The run "abcdefgh" takes pattern places 60 to 67, across the first
+  // and second 64-bit word of states; the directory ends inside it.
+  const std::string pattern = "*" + std::string(56, 'y') + "?y*abcdefgh";  // "?": states in the cursor
+  WildcardSet set(std::vector<std::string>{pattern});
+  const std::string dir = "x" + std::string(56, 'y') + "zyxabcdef";
+  WildcardSet::Cursor inside;
+  set.advance(set.start(), dir, inside);
+  WildcardSet::Rest scratch;
+  EXPECT_EQ(set.last_match(inside, dir + "gh", scratch), 0);
+  EXPECT_EQ(set.last_match(inside, dir + "ghi", scratch), -1);
+  EXPECT_EQ(set.last_match(inside, dir + "g", scratch), -1);
+  EXPECT_EQ(reference_match((dir + "gh").c_str(), pattern.c_str()), true);
+  EXPECT_EQ(reference_match((dir + "g").c_str(), pattern.c_str()), false);
+}
+
 TEST(WildcardSet, ManyExactNamesSharingDirectories) {
   // Exact names are found through their shared leading text; a name that
   // is a prefix of another matches only the path that ends there.
