@@ -61,7 +61,15 @@ namespace {
 
 // Exact names are never run: they are compared through the literal range,
 // so they need no tables (and give no byte a class of its own).
-bool is_exact(std::string_view text) { return !text.empty() && text.find_first_of("*?") == std::string_view::npos; }
+// The length of the text's leading literal part (up to its first wildcard).
+// A plain loop: find_first_of searches the set once per character.
+size_t literal_length(std::string_view text) {
+  size_t n = 0;
+  while (n < text.size() && text[n] != '*' && text[n] != '?') ++n;
+  return n;
+}
+
+bool is_exact(std::string_view text) { return !text.empty() && literal_length(text) == text.size(); }
 
 }  // namespace
 
@@ -157,7 +165,7 @@ void WildcardSet::compile() {
     }
     describe_ends(c, pattern);
     split_runs(c, pattern);
-    c.literal = std::min(pattern.find_first_of("*?"), m);
+    c.literal = literal_length(pattern);
     c.accepts_after_literal = c.literal == m || pattern[c.literal] == '*';
     std::vector<uint64_t> after(2 * c.words, 0);
     set_bit(after.data(), c.literal);
@@ -176,7 +184,8 @@ void WildcardSet::compile() {
   // at the prefix come first in it.
   std::sort(prefixes_.begin(), prefixes_.end(), [&](const Prefix &a, const Prefix &b) {
     const std::string_view ta(prefix_text_.data() + a.offset, a.length), tb(prefix_text_.data() + b.offset, b.length);
-    return ta != tb ? ta < tb : a.pattern < b.pattern;
+    const int order = ta.compare(tb);
+    return order != 0 ? order < 0 : a.pattern < b.pattern;
   });
 }
 
