@@ -54,8 +54,8 @@ void append_item_line(std::string &text, bool ht, uint64_t offset, std::string_v
   text.resize(at + head_length + name_length + 1 + LINE_END.size());
   char *out = text.data() + at;
   std::memcpy(out, head + skipped, head_length);
-  std::memcpy(out + head_length, name.data(), name.size());
-  std::memcpy(out + head_length + name.size(), name_end.data(), name_end.size());
+  std::copy(name.begin(), name.end(), out + head_length);
+  std::copy(name_end.begin(), name_end.end(), out + head_length + name.size());
   out[head_length + name_length] = '"';
   std::memcpy(out + head_length + name_length + 1, LINE_END.data(), LINE_END.size());
 }
