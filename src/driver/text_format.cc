@@ -18,7 +18,7 @@ std::string hex_lower(uint64_t value, int width) {
 }
 
 void append_hex_lower(std::string &out, uint64_t value, int width) {
-  // Hand-made: the DLF prints one offset per file.
+  // Hand-made, without a formatting call per number.
   const int n = value == 0 ? 1 : (67 - std::countl_zero(value)) / 4;  // significant digits
   char digits[16];
   for (int i = 15; i >= 0; --i) {
