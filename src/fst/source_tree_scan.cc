@@ -29,10 +29,8 @@ struct SortedItem {
   size_t child = 0;       // Placed: index of its entry in `children`
 };
 
-// Sibling order: upper-cased names as unsigned bytes (siblings share their
-// host directory, so this is the order of the upper-cased host paths); names
-// equal but for case are ordered by their own bytes, so the order never
-// depends on the host's listing order.
+// The first eight bytes of a sort key as one number, big-endian and
+// zero-padded, to compare most keys without memcmp.
 uint64_t sort_head(std::string_view key) {
   if (key.size() >= 8 && std::endian::native == std::endian::little) {
     uint64_t head;
@@ -44,6 +42,10 @@ uint64_t sort_head(std::string_view key) {
   return head;
 }
 
+// Sibling order: upper-cased names as unsigned bytes (siblings share their
+// host directory, so this is the order of the upper-cased host paths); names
+// equal but for case are ordered by their own bytes, so the order never
+// depends on the host's listing order.
 bool sibling_less(const SortedItem &a, const SortedItem &b) {
   // Names hold no zero byte, so the padded heads order as the keys do
   // wherever they differ.
