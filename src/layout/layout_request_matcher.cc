@@ -1,4 +1,3 @@
-#include "host/name_case.h"
 #include "layout/layout_request_passes.h"
 
 namespace qorv {
