@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/run_tool.h"
+#include "support/system_inputs.h"
 #include "support/test_support.h"
 
 namespace qorv::test {
@@ -17,16 +18,7 @@ std::string be32(uint32_t v) {
 std::string record(uint32_t w0, uint32_t w1, uint32_t w2) { return be32(w0) + be32(w1) + be32(w2); }
 
 std::string description(const TempDir &dir, const std::string &dvd_root) {
-  return "[Input]\n"
-         "DvdRoot = \"" + dvd_root + "\"\n"
-         "LDRFileName = \"" + dir.at("ldr.bin") + "\"\n"
-         "BI2FileName = \"" + dir.at("bi2.bin") + "\"\n"
-         "BootFileName = \"" + dir.at("boot.bin") + "\"\n"
-         "ZEMSysFileName = \"" + dir.at("zemsys.bin") + "\"\n"
-         "[Output]\n"
-         "LayoutFileName = \"" + dir.at("out/disc.dlf") + "\"\n"
-         "SystemFileName = \"" + dir.at("out/sys.bin") + "\"\n"
-         "ConfigFileName = \"" + dir.at("out/cfg.bin") + "\"\n"
+  return input_and_output_sections(dir, dvd_root) +
          "FST = \"new\"\n"
          "[DiskID]\n"
          "GameName = \"ABCD\"\nCompany = \"01\"\nDiskNumber = 0\nGameVersion = 0\n"
@@ -47,11 +39,7 @@ void write_inputs(const TempDir &dir) {
   dir.write("root/empty", "");
   dir.write("root/skip.tmp", "gone");
   dir.write("extra/e.bin", std::string(100, 'e'));
-  dir.write("ldr.bin", std::string(0x100, 'L'));
-  dir.write("boot.bin", std::string(0x100, 'B'));
-  dir.write("bi2.bin", std::string(8192, '\0'));
-  dir.write("zemsys.bin", std::string(0x100, 'Z'));
-  dir.mkdir("out");
+  write_system_inputs(dir);
 }
 
 TEST(DiscTreeRun, FstInTheSystemFile) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/run_tool.h"
+#include "support/system_inputs.h"
 #include "support/test_support.h"
 
 namespace qorv::test {
@@ -24,24 +25,11 @@ void write_inputs(const TempDir &dir) {
   dir.write("root/sub/f2.bin", std::string(6, 'e'));
   dir.write("root/y.bin", std::string(8, 'y'));
   dir.write("root/z.bin", std::string(40, 'z'));
-  dir.write("ldr.bin", std::string(0x100, 'L'));
-  dir.write("boot.bin", std::string(0x100, 'B'));
-  dir.write("bi2.bin", std::string(8192, '\0'));
-  dir.write("zemsys.bin", std::string(0x100, 'Z'));
-  dir.mkdir("out");
+  write_system_inputs(dir);
 }
 
 std::string description(const TempDir &dir) {
-  return "[Input]\n"
-         "DvdRoot = \"" + dir.at("root") + "\"\n"
-         "LDRFileName = \"" + dir.at("ldr.bin") + "\"\n"
-         "BI2FileName = \"" + dir.at("bi2.bin") + "\"\n"
-         "BootFileName = \"" + dir.at("boot.bin") + "\"\n"
-         "ZEMSysFileName = \"" + dir.at("zemsys.bin") + "\"\n"
-         "[Output]\n"
-         "LayoutFileName = \"" + dir.at("out/disc.dlf") + "\"\n"
-         "SystemFileName = \"" + dir.at("out/sys.bin") + "\"\n"
-         "ConfigFileName = \"" + dir.at("out/cfg.bin") + "\"\n"
+  return input_and_output_sections(dir, dir.at("root")) +
          "[DiskID]\n"
          "GameName = \"ABCD\"\n"
          "Company = \"01\"\n"
