@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ddf/description_loader.h"
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "driver/run_driver.h"
-#include "driver/run_state.h"
+#include "app/run_driver.h"
+#include "core/run_state.h"
 #include "fuzz_support.h"
 
 namespace {

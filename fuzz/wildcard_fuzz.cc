@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/wildcard.h"
+#include "match/wildcard.h"
 #include "support/wildcard_reference.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

@@ -3,8 +3,8 @@
 #include "ddf/ascii_case.h"
 #include "ddf/description_parser.h"
 #include "ddf/description_reader.h"
-#include "driver/diagnostics.h"
-#include "driver/run_state.h"
+#include "core/diagnostics.h"
+#include "core/run_state.h"
 
 namespace qorv {
 

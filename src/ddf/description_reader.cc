@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "driver/diagnostics.h"
+#include "core/diagnostics.h"
 
 namespace qorv {
 

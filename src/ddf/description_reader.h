@@ -10,8 +10,8 @@
 
 #include "ddf/token.h"
 #include "ddf/variable_expansion.h"
-#include "driver/message_catalog.h"
-#include "driver/text_format.h"
+#include "core/message_catalog.h"
+#include "core/text_format.h"
 #include "host/line_reader.h"
 
 namespace qorv {

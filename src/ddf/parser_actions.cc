@@ -6,9 +6,9 @@
 
 #include "ddf/ascii_case.h"
 #include "ddf/description_reader.h"
-#include "ddf/settings_store.h"
-#include "driver/diagnostics.h"
-#include "driver/run_state.h"
+#include "core/settings_store.h"
+#include "core/diagnostics.h"
+#include "core/run_state.h"
 
 namespace qorv {
 

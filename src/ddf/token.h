@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ddf/keyword_table.h"
+#include "core/keyword_table.h"
 
 namespace qorv {
 

@@ -1,7 +1,7 @@
 #include "ddf/variable_expansion.h"
 
 #include "ddf/registry_values.h"
-#include "driver/text_format.h"
+#include "core/text_format.h"
 #include "host/environment.h"
 
 namespace qorv {

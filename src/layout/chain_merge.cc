@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "layout/gap_marker.h"
 #include "layout/offset_math.h"
 

@@ -1,6 +1,6 @@
 #include "layout/fixed_chains.h"
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "layout/offset_math.h"
 #include "layout/placement.h"
 

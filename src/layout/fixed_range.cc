@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ddf/settings_store.h"
+#include "core/settings_store.h"
 
 namespace qorv {
 

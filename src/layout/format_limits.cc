@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "driver/diagnostics.h"
-#include "driver/run_state.h"
+#include "core/diagnostics.h"
+#include "core/run_state.h"
 #include "layout/gap_marker.h"
 
 namespace qorv {

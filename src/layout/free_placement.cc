@@ -1,6 +1,6 @@
 #include "layout/free_placement.h"
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "layout/disc_order.h"
 #include "layout/gap_marker.h"
 #include "layout/placement.h"

@@ -1,6 +1,6 @@
 #include "layout/gap_marker.h"
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 
 namespace qorv {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "driver/diagnostics.h"
-#include "driver/run_state.h"
+#include "core/diagnostics.h"
+#include "core/run_state.h"
 #include "layout/chain_merge.h"
 #include "layout/disc_order.h"
 #include "layout/fixed_chains.h"

@@ -1,6 +1,6 @@
 #include "layout/placement.h"
 
-#include "fst/file_entry.h"
+#include "core/file_entry.h"
 #include "layout/offset_math.h"
 
 namespace qorv {

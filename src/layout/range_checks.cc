@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "driver/diagnostics.h"
-#include "driver/run_state.h"
+#include "core/diagnostics.h"
+#include "core/run_state.h"
 
 namespace qorv {
 

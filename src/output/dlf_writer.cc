@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "ddf/host_setting.h"
-#include "driver/diagnostics.h"
-#include "driver/run_state.h"
+#include "core/host_setting.h"
+#include "core/diagnostics.h"
+#include "core/run_state.h"
 #include "host/host_file.h"
 #include "host/host_path.h"
 #include "layout/offset_math.h"

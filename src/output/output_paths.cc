@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "ddf/host_setting.h"
-#include "driver/diagnostics.h"
-#include "driver/run_state.h"
+#include "core/host_setting.h"
+#include "core/diagnostics.h"
+#include "core/run_state.h"
 #include "host/directory_listing.h"
 #include "host/host_path.h"
 

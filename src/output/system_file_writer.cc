@@ -5,15 +5,15 @@
 #include <array>
 #include <string>
 
-#include "ddf/settings_store.h"
-#include "driver/diagnostics.h"
-#include "driver/run_state.h"
-#include "fst/fst_writer.h"
-#include "output/system_file_channel.h"
+#include "core/settings_store.h"
+#include "core/diagnostics.h"
+#include "core/run_state.h"
+#include "tree/fst_writer.h"
+#include "core/system_file_channel.h"
 #include "sysarea/bi2_block.h"
 #include "sysarea/header_blocks.h"
 #include "sysarea/loader_regions.h"
-#include "ddf/host_setting.h"
+#include "core/host_setting.h"
 
 namespace qorv {
 

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "ddf/settings_store.h"
-#include "driver/diagnostics.h"
-#include "driver/run_state.h"
+#include "core/settings_store.h"
+#include "core/diagnostics.h"
+#include "core/run_state.h"
 #include "host/host_file.h"
-#include "output/system_file_channel.h"
-#include "sysarea/byte_packing.h"
-#include "ddf/host_setting.h"
+#include "core/system_file_channel.h"
+#include "core/byte_packing.h"
+#include "core/host_setting.h"
 
 namespace qorv {
 

@@ -4,10 +4,10 @@
 #include <array>
 #include <string>
 
-#include "ddf/settings_store.h"
-#include "driver/run_state.h"
-#include "output/system_file_channel.h"
-#include "sysarea/byte_packing.h"
+#include "core/settings_store.h"
+#include "core/run_state.h"
+#include "core/system_file_channel.h"
+#include "core/byte_packing.h"
 #include "sysarea/header_blocks.h"
 
 namespace qorv {

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "ddf/settings_store.h"
-#include "driver/diagnostics.h"
-#include "driver/run_state.h"
+#include "core/settings_store.h"
+#include "core/diagnostics.h"
+#include "core/run_state.h"
 #include "host/multibyte_text.h"
-#include "output/system_file_channel.h"
+#include "core/system_file_channel.h"
 #include "sysarea/header_blocks.h"
 
 namespace qorv {

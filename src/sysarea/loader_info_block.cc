@@ -2,9 +2,9 @@
 // loader file's size and its fixed load address.
 #include <array>
 
-#include "driver/run_state.h"
-#include "output/system_file_channel.h"
-#include "sysarea/byte_packing.h"
+#include "core/run_state.h"
+#include "core/system_file_channel.h"
+#include "core/byte_packing.h"
 #include "sysarea/header_blocks.h"
 
 namespace qorv {

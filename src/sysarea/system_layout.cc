@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "ddf/host_setting.h"
-#include "driver/diagnostics.h"
-#include "driver/run_state.h"
+#include "core/host_setting.h"
+#include "core/diagnostics.h"
+#include "core/run_state.h"
 #include "host/directory_listing.h"
 #include "host/host_file.h"
 #include "host/host_path.h"

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "support/test_support.h"
 
 namespace qorv {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ddf/description_loader.h"
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "support/description_texts.h"
 #include "support/test_support.h"
 

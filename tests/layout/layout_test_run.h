@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "layout/gap_marker.h"
 
 namespace qorv::test {

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "fst/file_entry.h"
+#include "core/file_entry.h"
 #include "layout/fixed_range.h"
 #include "layout/offset_math.h"
 #include "layout/placement.h"

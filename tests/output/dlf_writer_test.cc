@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string>
 
-#include "ddf/keyword_table.h"
-#include "ddf/settings_store.h"
-#include "driver/run_state.h"
+#include "core/keyword_table.h"
+#include "core/settings_store.h"
+#include "core/run_state.h"
 #include "output/dlf_writer.h"
 #include "support/test_support.h"
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "output/system_file_writer.h"
 #include "support/region_capture.h"
 #include "support/settings_builder.h"

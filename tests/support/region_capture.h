@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "support/test_support.h"
 
 namespace qorv::test {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_driver.h"
-#include "driver/run_state.h"
+#include "app/run_driver.h"
+#include "core/run_state.h"
 
 namespace qorv::test {
 

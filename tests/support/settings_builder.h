@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "ddf/keyword_table.h"
-#include "ddf/settings_store.h"
-#include "driver/run_state.h"
+#include "core/keyword_table.h"
+#include "core/settings_store.h"
+#include "core/run_state.h"
 
 namespace qorv::test {
 

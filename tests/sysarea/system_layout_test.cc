@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "driver/run_state.h"
+#include "core/run_state.h"
 #include "sysarea/system_layout.h"
 #include "support/settings_builder.h"
 #include "support/test_support.h"

@@ -1,0 +1,76 @@
+// The state of one run: everything the stages share, from the command line
+// to the placed layout, and the diagnostic streams. `main` makes one per run;
+// tests make their own.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <iostream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/settings_store.h"
+#include "core/message_catalog.h"
+#include "core/file_entry.h"
+#include "host/host_file.h"
+
+namespace qorv {
+
+enum class TargetMode { ZEM = 0, HT = 1 };
+
+// Position of the loader file in the system area.
+inline constexpr uint64_t LDR_POSITION = 0x2440;
+
+struct RunState {
+  // Diagnostics.
+  std::ostream *diag_stream = &std::cerr;  // errors, warnings, information
+  std::ostream *out_stream = &std::cout;   // standard output
+  Language language = Language::English;
+  int32_t error_count = 0;
+
+  // Command line and description files.
+  bool absolute_root = false;
+  TargetMode target_mode = TargetMode::ZEM;
+  bool advanced_fst = true;
+  SettingsStore store;                // layer file names come from the command line
+  Section *current_section = nullptr; // parser: survives failed headers and files
+
+  // Disc tree and FST.
+  FileEntry root_entry;
+  std::deque<FileEntry> path_list_trees;  // deque: pointers stay valid while it grows
+  // The host path of every scanned directory, shared by the entries in it
+  // (FileEntry::host_dir); a deque, so the entries' pointers stay valid.
+  std::deque<std::string> host_directories;
+  std::vector<FileEntry *> fst_entries;
+  std::vector<FileEntry *> mirror_entries;
+  std::vector<FileEntry *> copy_entries;
+  uint64_t fst_entries_size = 0;
+  uint64_t fst_names_size = 0;
+  uint64_t fst_copy_lists_size = 0;
+
+  // Layout.
+  std::vector<OriginRequest *> accepted_origins;
+  std::vector<FileEntry *> layout_queue;
+  std::deque<FileEntry> gap_markers;
+  bool end_rounding_taken = false;
+
+  // System area.
+  uint64_t ldr_position = LDR_POSITION;
+  uint64_t ldr_size = 0;
+  uint64_t boot_position = 0;
+  uint64_t boot_size = 0;
+  uint64_t fst_position = 0;
+  uint64_t fst_size = 0;
+  int64_t user_area_start = 0;
+  int64_t user_area_end = 0;
+  std::array<uint8_t, 1024> disc_header_copy{};
+
+  // Output.
+  HostFile system_file;
+
+  bool is_ht() const { return target_mode == TargetMode::HT; }
+};
+
+}  // namespace qorv

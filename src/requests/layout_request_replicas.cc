@@ -1,0 +1,70 @@
+#include "core/diagnostics.h"
+#include "core/run_state.h"
+#include "requests/layout_request_passes.h"
+
+namespace qorv {
+
+namespace {
+
+// A replica takes the file's identity and size but none of its placement
+// state or its own replicas.
+FileEntry replica_of(const FileEntry &file) {
+  FileEntry r;
+  r.kind = file.kind;
+  r.file_size = file.file_size;
+  r.extent = file.extent;
+  r.host_dir = file.host_dir;
+  r.own_host_path = file.own_host_path;
+  r.set_disc_path(file.disc_path, file.name_start);
+  return r;
+}
+
+}  // namespace
+
+bool replica_allowed(RunState &run, const std::string &location, int32_t line, const FileEntry &file,
+                     int32_t replica) {
+  MessageId refusal;
+  if (!run.advanced_fst)
+    refusal = MessageId::ReplicaNotAllowed;
+  else if (replica == REPLICA_MIRROR && file.replica_mode == 3)
+    refusal = MessageId::ReplicaMixed;
+  else if (replica == REPLICA_MIRROR && file.replica_mode == 1)
+    refusal = MessageId::MirrorRedefined;
+  else if (replica == REPLICA_COPY && file.replica_mode == 1)
+    refusal = MessageId::ReplicaMixed;
+  else
+    return true;
+  report_error(run, location, line, refusal);
+  return false;
+}
+
+size_t add_replica(RunState &run, FileEntry &file, int32_t replica) {
+  if (replica == REPLICA_MIRROR) {
+    FileEntry twin = replica_of(file);
+    twin.kind = KIND_MIRROR_TWIN;
+    twin.replica_mode = 1;
+    file.replica_mode = 1;
+    file.children.push_back(std::move(twin));
+    run.mirror_entries.push_back(&file);
+    return 0;
+  }
+  if (file.replica_mode != 3) {
+    // Record 0 stands for the file's own place on the disc.
+    FileEntry own = replica_of(file);
+    own.replica_mode = 3;
+    file.children.push_back(std::move(own));
+    file.replica_mode = 3;
+    run.copy_entries.push_back(&file);
+  }
+  FileEntry copy = replica_of(file);
+  copy.replica_mode = 3;
+  file.children.push_back(std::move(copy));
+  return file.children.size() - 1;
+}
+
+void report_directory_refused(RunState &run, const std::string &location, int32_t line,
+                              const std::string &file) {
+  report_error_text(run, location, line, format_text("%s is a directory.", {file}));
+}
+
+}  // namespace qorv

@@ -1,0 +1,63 @@
+#include "tree/fst_writer.h"
+
+#include <vector>
+
+#include "core/run_state.h"
+#include "tree/fst_record.h"
+#include "core/system_file_channel.h"
+#include "core/byte_packing.h"
+
+namespace qorv {
+
+namespace {
+
+// write_region takes 32-bit lengths; an FST is far smaller, but a buffer is
+// never cut short silently.
+bool write_all(RunState &run, const std::vector<uint8_t> &bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    size_t chunk = std::min<size_t>(bytes.size() - done, 0x40000000);
+    if (!write_region(run, bytes.data() + done, static_cast<uint32_t>(chunk))) return false;
+    done += chunk;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool write_fst_region(RunState &run) {
+  std::vector<FileEntry *> &entries = run.fst_entries;
+
+  // Name table; a mirror twin shares its file's name.
+  std::vector<uint8_t> names(run.fst_names_size, 0);
+  uint64_t offset = 0;
+  for (size_t i = 1; i < entries.size(); ++i) {
+    FileEntry &entry = *entries[i];
+    entry.name_offset = static_cast<uint32_t>(offset);
+    std::copy(entry.name().begin(), entry.name().end(), names.begin() + static_cast<ptrdiff_t>(offset));
+    if (entry.replica_mode == 1 && i + 1 < entries.size()) entries[++i]->name_offset = entry.name_offset;
+    offset += entry.name().size() + 1;
+  }
+
+  std::vector<uint8_t> records;
+  records.reserve(entries.size() * FST_RECORD_SIZE);
+  for (FileEntry *entry : entries) {
+    auto bytes = encode_fst_record(*entry, run.is_ht(), run.advanced_fst);
+    records.insert(records.end(), bytes.begin(), bytes.end());
+  }
+  if (!write_all(run, records) || !write_all(run, names)) return false;
+
+  if (!run.advanced_fst) return true;
+  std::vector<uint8_t> copy_lists(run.fst_copy_lists_size, 0);
+  size_t at = 0;
+  for (const FileEntry *file : run.copy_entries) {
+    for (const FileEntry &record : file->children) {
+      put_be32(copy_lists, at, static_cast<uint32_t>(record.position / 4));
+      at += 4;
+    }
+    at += 4;  // the list's closing zero word
+  }
+  return write_all(run, copy_lists);
+}
+
+}  // namespace qorv
