@@ -156,6 +156,11 @@ std::vector<RegistryValue> parse_registry_export(std::string_view bytes) {
 }
 
 std::vector<RegistryValue> read_registry_values() {
+  if (std::optional<std::vector<HostRegistryValue>> key = read_registry_key()) {
+    std::vector<RegistryValue> values;
+    for (HostRegistryValue &v : *key) values.push_back({std::move(v.name), std::move(v.text)});
+    return values;
+  }
   std::optional<std::string> bytes = read_registry_export();
   return bytes ? parse_registry_export(*bytes) : std::vector<RegistryValue>();
 }

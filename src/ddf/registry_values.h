@@ -19,7 +19,8 @@ struct RegistryValue {
 // The plain text values of the export file `bytes`, in file order.
 std::vector<RegistryValue> parse_registry_export(std::string_view bytes);
 
-// The values of the host's export file (none when it is missing).
+// The values of the user's registry key on a host that has a registry,
+// otherwise of the host's export file (none when it is missing).
 std::vector<RegistryValue> read_registry_values();
 
 // The text of the first value whose name equals `name` ignoring ASCII case.

@@ -18,7 +18,7 @@ namespace {
 
 // What the walk does with one listed item, decided before any entry is built
 // so that `children` is allocated once and never moves afterwards.
-enum class Verdict { Placed, Missing, LinkLoop, CaseClash };
+enum class Verdict { Placed, Missing, LinkLoop, CaseClash, Unnamable };
 
 struct SortedItem {
   HostItem *item;
@@ -102,6 +102,8 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
     SortedItem &s = sorted[i];
     if (s.item->kind == HostItemKind::Missing) {
       s.verdict = Verdict::Missing;
+    } else if (s.item->kind == HostItemKind::Unnamable) {
+      s.verdict = Verdict::Unnamable;
     } else if (s.item->kind == HostItemKind::Directory &&
                std::find(ancestors.begin(), ancestors.end(), s.item->id) != ancestors.end()) {
       s.verdict = Verdict::LinkLoop;
@@ -144,6 +146,14 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
       case Verdict::Missing:
       case Verdict::LinkLoop:
         error(MessageId::CannotFind, {join_host_path(host_dir, s.item->name)});
+        break;
+      case Verdict::Unnamable:
+        // Its name would be written with "?" in place of what the code page
+        // lacks: a name that no file has, or that of another file.
+        report_error_text(run, "", 0,
+                          format_text("%s has a name that the ANSI code page cannot hold.",
+                                      {join_host_path(host_dir, s.item->name)}));
+        ok = false;
         break;
       case Verdict::CaseClash:
         report_error_text(run, "", 0,

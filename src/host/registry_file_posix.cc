@@ -57,4 +57,6 @@ std::optional<std::string> read_registry_export() {
   return bytes;
 }
 
+std::optional<std::vector<HostRegistryValue>> read_registry_key() { return std::nullopt; }
+
 }  // namespace qorv

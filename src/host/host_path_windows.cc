@@ -1,0 +1,45 @@
+#include "host/host_path.h"
+
+#include <windows.h>
+
+#include "host/wide_text.h"
+
+namespace qorv {
+
+const char HOST_PATH_SEPARATOR = '\\';
+
+std::string host_path_from_description(std::string_view text) { return std::string(text); }
+
+std::string host_path_of(const std::string *text) { return text ? *text : std::string(); }
+
+std::string join_host_path(std::string_view dir, std::string_view name) {
+  std::string out;
+  out.reserve(dir.size() + 1 + name.size());
+  out.append(dir);
+  out += '\\';
+  out.append(name);
+  return out;
+}
+
+std::string absolute_path_text(std::string_view value) {
+  std::wstring full = full_wide_path(wide_from_ansi(value));
+  std::optional<std::string> text = ansi_from_wide(full);
+  return full.empty() || !text ? std::string(value) : *text;
+}
+
+std::string normal_path_text(std::string_view value) {
+  std::wstring full = full_wide_path(wide_from_ansi(value));
+  if (full.empty()) full = wide_from_ansi(value);
+  // "C:\" and "\\server\share\" keep theirs; other paths lose a trailing one.
+  while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+  if (full.empty()) return {};
+  ::CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+  // Compared only, never shown: UTF-8 keeps every character apart.
+  const int size = static_cast<int>(full.size());
+  int length = ::WideCharToMultiByte(CP_UTF8, 0, full.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, full.data(), size, out.data(), length, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace qorv
