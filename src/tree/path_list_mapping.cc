@@ -16,7 +16,8 @@ namespace {
 
 const PathTable *path_table(const Layer &layer) { return find_table<PathTable>(layer, key::PathListForm); }
 
-// As long as a host path may be (a scanned tree nests no deeper either).
+// As long as a host path may be. Such an FST dir has at most 2048
+// components, as deep as the scan lets a folder nest.
 constexpr size_t MAX_FST_DIR_LENGTH = 4095;
 
 // An empty FST dir, or one with a leading, trailing or doubled backslash,
