@@ -48,8 +48,11 @@ bool check_path_lists(RunState &run) {
     if (!table) continue;
     for (const PathMapping &item : table->items) {
       std::string host_dir = host_path_from_description(item.host_dir);
-      HostPathInfo info = look_up_path(host_dir);
-      if (!info.exists) {
+      if (host_dir.find_first_of("\n\r") != std::string::npos) {
+        // Every grafted item's DLF line would hold the line break.
+        report_error_text(run, "", 0, format_text("%s has a line break in its name.", {host_dir}));
+        ok = false;
+      } else if (HostPathInfo info = look_up_path(host_dir); !info.exists) {
         report_error(run, layer.file_name, item.line, MessageId::CannotFind, {host_dir});
         ok = false;
       } else if (!info.is_directory) {

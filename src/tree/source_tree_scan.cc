@@ -4,7 +4,9 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 #include "core/diagnostics.h"
 #include "core/run_state.h"
@@ -19,7 +21,18 @@ namespace {
 
 // What the walk does with one listed item, decided before any entry is built
 // so that `children` is allocated once and never moves afterwards.
-enum class Verdict { Placed, Missing, LinkLoop, TooDeep, CaseClash };
+enum class Verdict { Placed, LineBreak, Backslash, Missing, LinkLoop, TooDeep, CaseClash };
+
+// The message for an entry refused for its name or its depth.
+const char *refusal_text(Verdict verdict) {
+  switch (verdict) {
+    // One item per line in the DLF: a line break would split the item.
+    case Verdict::LineBreak: return "%s has a line break in its name.";
+    // The disc joins names with backslashes: "x\y" would be the file y in x.
+    case Verdict::Backslash: return "%s has a backslash in its name.";
+    default: return "%s is nested too deeply.";
+  }
+}
 
 // How deep the disc tree may nest: a folder at most 2048 levels below the
 // disc root (as deep as a [PathList] FST dir of 4095 bytes reaches, and as a
@@ -110,7 +123,11 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
   for (size_t i = 0; i < sorted.size(); ++i) {
     SortedItem &s = sorted[i];
     const bool is_dir = s.item->kind == HostItemKind::Directory;
-    if (s.item->kind == HostItemKind::Missing) {
+    if (s.item->name.find_first_of("\n\r") != std::string_view::npos) {
+      s.verdict = Verdict::LineBreak;
+    } else if (s.item->name.find('\\') != std::string_view::npos) {
+      s.verdict = Verdict::Backslash;
+    } else if (s.item->kind == HostItemKind::Missing) {
       s.verdict = Verdict::Missing;
     } else if (is_dir && chain.holds(s.item->id)) {
       s.verdict = Verdict::LinkLoop;
@@ -165,9 +182,11 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
                                        join_host_path(host_dir, s.item->name)}));
         ok = false;
         break;
+      case Verdict::LineBreak:
+      case Verdict::Backslash:
       case Verdict::TooDeep:
         report_error_text(run, "", 0,
-                          format_text("%s is nested too deeply.", {join_host_path(host_dir, s.item->name)}));
+                          format_text(refusal_text(s.verdict), {join_host_path(host_dir, s.item->name)}));
         ok = false;
         break;
       case Verdict::Placed: {
@@ -223,7 +242,16 @@ bool scan_disc_root(RunState &run) {
   root.kind = KIND_DIRECTORY;
   const std::string *dvd_root = find_text(run.store, key::Input, key::DvdRoot);
   root.set_host_path(host_path_from_description(dvd_root ? *dvd_root : std::string()));
-  if (run.absolute_root) root.set_host_path(absolute_path_text(root.own_host_path));
+  if (run.absolute_root) {
+    // Without a current folder (it was deleted) a relative root has no
+    // absolute form: taking "/" in its place would scan another tree.
+    std::optional<std::string> absolute = absolute_path_text(root.own_host_path);
+    if (!absolute) {
+      report_error(run, "", 0, MessageId::CannotFind, {root.own_host_path});
+      return false;
+    }
+    root.set_host_path(std::move(*absolute));
+  }
   return scan_directory(run, root.children, root.own_host_path, "");
 }
 

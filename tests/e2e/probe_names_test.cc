@@ -1,5 +1,6 @@
 // Trees and names a hostile user may hand the scan: trees deeper than the
-// host's path limit or than the disc may nest, walked with few descriptors.
+// host's path limit or than the disc may nest, walked with few descriptors;
+// names the DLF or the disc cannot hold; -a without a current folder.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -54,6 +55,7 @@ struct Expect {
   std::vector<std::pair<uint64_t, std::string>> items = {};
   uint64_t closing = 0;
   rlim_t open_files = 0;  // lowers the limit on open files for the run
+  bool absolute_in_deleted_folder = false;  // runs with -a from a folder deleted before
 };
 
 struct Probe {
@@ -91,6 +93,36 @@ const Probe kProbes[] = {
        return Expect{.over = "[PathList]\nex = \"" + repeat("a/", 2047) + "a\", \"" + d.at("extra") + "\"\n",
                      .err = "Error: " + d.at("extra/sub") + " is nested too deeply.\n"};
      }},
+    {"line breaks and backslashes in names",
+     [](HostileDisc &d) {
+       // Sibling order A\nB.BIN, C\rD, OK.BIN, X, X\Y, Z\W. The folders with
+       // such names are not walked; x\y would be the same disc path as y in x.
+       for (const char *file : {"a\nb.bin", "c\rd/in.bin", "ok.bin", "x/y", "x\\y", "z\\w/in.bin"})
+         d.dir().write(std::string("root/") + file, "1234");
+       const std::string root = d.at("root") + "/";
+       return Expect{.err = "Error: " + root + "a\nb.bin has a line break in its name.\n"
+                            "Error: " + root + "c\rd has a line break in its name.\n"
+                            "Error: " + root + "x\\y has a backslash in its name.\n"
+                            "Error: " + root + "z\\w has a backslash in its name.\n"};
+     }},
+    {"a [PathList] host folder with a line break",
+     [](HostileDisc &d) {
+       // A carriage return inside a line stays in the quoted text. Checked
+       // before anything is grafted; the other item is fine.
+       d.dir().write("ex\rtra/e.bin", "1234");
+       d.dir().write("fine/f.bin", "1234");
+       return Expect{.over = "[PathList]\nex = \"EX\", \"" + d.at("ex\rtra") + "\"\n"
+                             "fine = \"FINE\", \"" + d.at("fine") + "\"\n",
+                     .err = "Error: " + d.at("ex\rtra") + " has a line break in its name.\n"};
+     }},
+    {"-a while the current folder is deleted",
+     [](HostileDisc &d) {
+       // The root written without its leading "/": resolved from "/", it
+       // would name the scratch root, and another tree would be scanned.
+       return Expect{.over = "[Input]\nDvdRoot = \"" + d.at("root").substr(1) + "\"\n",
+                     .err = "Error: Cannot find " + d.at("root").substr(1) + ".\n",
+                     .absolute_in_deleted_folder = true};
+     }},
 };
 
 TEST(ProbeNames, Scenarios) {
@@ -105,8 +137,21 @@ TEST(ProbeNames, Scenarios) {
       low.rlim_cur = e.open_files;
       ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
     }
-    RunResult r = disc.run(e.over);
+    int cwd = -1;
+    if (e.absolute_in_deleted_folder) {
+      cwd = ::open(".", O_RDONLY | O_DIRECTORY);
+      ASSERT_EQ(::chdir(disc.dir().mkdir("gone").c_str()), 0);
+      ASSERT_EQ(::rmdir(disc.at("gone").c_str()), 0);
+    }
+    RunState state;
+    RunResult r = e.absolute_in_deleted_folder
+                      ? run_tool({"-a", disc.base(), disc.dir().write("over.ddf", e.over)}, state)
+                      : disc.run(e.over);
     ::setrlimit(RLIMIT_NOFILE, &saved);
+    if (cwd >= 0) {
+      EXPECT_EQ(::fchdir(cwd), 0);
+      ::close(cwd);
+    }
 
     EXPECT_EQ(r.status, e.status);
     EXPECT_EQ(r.err, "  mode=ZEM\n\n" + e.err);
