@@ -252,6 +252,12 @@ bool scan_disc_root(RunState &run) {
     }
     root.set_host_path(std::move(*absolute));
   }
+  // Every DLF line of the tree starts with the root's path, and under -a
+  // that holds the current folder's.
+  if (root.own_host_path.find_first_of("\n\r") != std::string::npos) {
+    report_error_text(run, "", 0, format_text("%s has a line break in its name.", {root.own_host_path}));
+    return false;
+  }
   return scan_directory(run, root.children, root.own_host_path, "");
 }
 
