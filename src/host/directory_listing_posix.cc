@@ -4,13 +4,48 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qorv {
+
+// A POSIX directory handle is a descriptor opened for reading. It is not
+// kept as a listing (DIR) between reads: a listing buffers tens of
+// kilobytes, and a deep walk holds one handle per level.
+struct HostDirectory::State {
+  int fd;
+};
+
+void HostDirectory::Closer::operator()(State *state) const {
+  ::close(state->fd);
+  delete state;
+}
+
+HostDirectory::HostDirectory() = default;
+HostDirectory::HostDirectory(State *state) : state_(state) {}
+HostDirectory::HostDirectory(HostDirectory &&) noexcept = default;
+HostDirectory &HostDirectory::operator=(HostDirectory &&) noexcept = default;
+HostDirectory::~HostDirectory() = default;
 
 namespace {
 
 HostNodeId node_id(const struct stat &st) {
   return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+bool too_many_open() { return errno == EMFILE || errno == ENFILE; }
+
+OpenStatus open_at(int dir_fd, const char *path, HostDirectory &dir) {
+  int fd;
+  do {
+    fd = ::openat(dir_fd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    OpenStatus status = too_many_open() ? OpenStatus::TooManyOpen : OpenStatus::CannotOpen;
+    dir.close();
+    return status;
+  }
+  dir = HostDirectory(new HostDirectory::State{fd});
+  return OpenStatus::Opened;
 }
 
 // Closes the listing on every way out.
@@ -21,12 +56,40 @@ struct DirCloser {
 
 }  // namespace
 
-ListStatus list_directory(const std::string &dir, HostListing &listing) {
+OpenStatus open_directory(const std::string &path, HostDirectory &dir) {
+  if (path.empty()) {
+    dir.close();
+    return OpenStatus::CannotOpen;
+  }
+  return open_at(AT_FDCWD, path.c_str(), dir);
+}
+
+OpenStatus open_child_directory(const HostDirectory &parent, std::string_view name, HostDirectory &dir) {
+  return open_at(parent.state()->fd, std::string(name).c_str(), dir);
+}
+
+HostNodeId directory_id(const HostDirectory &dir) {
+  struct stat st;
+  if (::fstat(dir.state()->fd, &st) != 0) return {};
+  return node_id(st);
+}
+
+ListStatus list_directory(const HostDirectory &dir, HostListing &listing) {
   listing.items.clear();
   listing.names.clear();
-  DIR *handle = ::opendir(dir.c_str());
-  if (!handle) return ListStatus::CannotOpen;
+  // The listing reads from a copy of the descriptor, so the handle stays
+  // open for its subdirectories once the listing is closed.
+  int fd = ::dup(dir.state()->fd);
+  if (fd < 0) return too_many_open() ? ListStatus::TooManyOpen : ListStatus::ReadFailed;
+  DIR *handle = ::fdopendir(fd);
+  if (!handle) {
+    bool limit = too_many_open();
+    ::close(fd);
+    return limit ? ListStatus::TooManyOpen : ListStatus::ReadFailed;
+  }
   DirCloser closer{handle};
+  // The copy shares its position with the handle: read from the start.
+  ::rewinddir(handle);
   int dir_fd = ::dirfd(handle);
 
   // Names are appended to one buffer, which may move while it grows: the

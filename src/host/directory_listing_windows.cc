@@ -35,23 +35,72 @@ HostPathInfo status_of(const std::wstring &path) {
 
 }  // namespace
 
-// One handle on the directory, read with the system's directory enumeration,
-// which gives each entry's long name, attributes, 64-bit size and file id at
-// once. Only a link (a reparse point: junction or symbolic link) is opened
-// on its own, to follow it to what it names: its kind, size and identity,
-// or Missing when it leads nowhere.
-ListStatus list_directory(const std::string &dir, HostListing &listing) {
-  listing.items.clear();
-  listing.names.clear();
-  const std::wstring wide_dir = wide_host_path(dir);
-  HANDLE handle = ::CreateFileW(wide_dir.c_str(), FILE_LIST_DIRECTORY,
+// A Windows directory handle: the directory opened for listing, with the
+// path it was opened by (its subdirectories and links are opened by path)
+// and its volume, which the file ids of its entries belong to.
+struct HostDirectory::State {
+  HANDLE handle;
+  std::wstring path;
+  DWORD volume;
+};
+
+void HostDirectory::Closer::operator()(State *state) const {
+  ::CloseHandle(state->handle);
+  delete state;
+}
+
+HostDirectory::HostDirectory() = default;
+HostDirectory::HostDirectory(State *state) : state_(state) {}
+HostDirectory::HostDirectory(HostDirectory &&) noexcept = default;
+HostDirectory &HostDirectory::operator=(HostDirectory &&) noexcept = default;
+HostDirectory::~HostDirectory() = default;
+
+namespace {
+
+OpenStatus open_wide_directory(std::wstring path, HostDirectory &dir) {
+  dir.close();
+  HANDLE handle = ::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return ListStatus::CannotOpen;
-  HandleCloser closer{handle};
+  if (handle == INVALID_HANDLE_VALUE) return OpenStatus::CannotOpen;
   BY_HANDLE_FILE_INFORMATION self;
-  if (!::GetFileInformationByHandle(handle, &self) || !(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-    return ListStatus::CannotOpen;
+  if (!::GetFileInformationByHandle(handle, &self) || !(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    ::CloseHandle(handle);
+    return OpenStatus::CannotOpen;
+  }
+  dir = HostDirectory(new HostDirectory::State{handle, std::move(path), self.dwVolumeSerialNumber});
+  return OpenStatus::Opened;
+}
+
+}  // namespace
+
+OpenStatus open_directory(const std::string &path, HostDirectory &dir) {
+  if (path.empty()) {
+    dir.close();
+    return OpenStatus::CannotOpen;
+  }
+  return open_wide_directory(wide_host_path(path), dir);
+}
+
+OpenStatus open_child_directory(const HostDirectory &parent, std::string_view name, HostDirectory &dir) {
+  return open_wide_directory(lift_path_limit(parent.state()->path + L"\\" + wide_from_ansi(name)), dir);
+}
+
+HostNodeId directory_id(const HostDirectory &dir) {
+  BY_HANDLE_FILE_INFORMATION status;
+  if (!::GetFileInformationByHandle(dir.state()->handle, &status)) return {};
+  return {status.dwVolumeSerialNumber, (uint64_t{status.nFileIndexHigh} << 32) | status.nFileIndexLow};
+}
+
+// The system's directory enumeration on the open handle gives each entry's
+// long name, attributes, 64-bit size and file id at once. Only a link (a
+// reparse point: junction or symbolic link) is opened on its own, to follow
+// it to what it names: its kind, size and identity, or Missing when it leads
+// nowhere.
+ListStatus list_directory(const HostDirectory &dir, HostListing &listing) {
+  listing.items.clear();
+  listing.names.clear();
+  const HostDirectory::State &self = *dir.state();
 
   std::vector<size_t> name_ends;
   auto finish = [&](ListStatus status) {
@@ -66,7 +115,7 @@ ListStatus list_directory(const std::string &dir, HostListing &listing) {
   std::vector<uint64_t> buffer(8192);  // 64 KiB, aligned for the records
   FILE_INFO_BY_HANDLE_CLASS request = FileIdBothDirectoryRestartInfo;
   for (;;) {
-    if (!::GetFileInformationByHandleEx(handle, request, buffer.data(),
+    if (!::GetFileInformationByHandleEx(self.handle, request, buffer.data(),
                                         static_cast<DWORD>(buffer.size() * sizeof(uint64_t))))
       return finish(::GetLastError() == ERROR_NO_MORE_FILES ? ListStatus::Listed : ListStatus::ReadFailed);
     request = FileIdBothDirectoryInfo;
@@ -83,7 +132,7 @@ ListStatus list_directory(const std::string &dir, HostListing &listing) {
         if (!name) {
           item.kind = HostItemKind::Unnamable;
         } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-          HostPathInfo target = status_of(wide_dir + L"\\" + std::wstring(wide_name));
+          HostPathInfo target = status_of(lift_path_limit(self.path + L"\\" + std::wstring(wide_name)));
           item.kind = !target.exists ? HostItemKind::Missing
                       : target.is_directory ? HostItemKind::Directory
                                             : HostItemKind::File;
@@ -92,7 +141,7 @@ ListStatus list_directory(const std::string &dir, HostListing &listing) {
         } else {
           item.kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? HostItemKind::Directory : HostItemKind::File;
           if (item.kind == HostItemKind::File) item.size = static_cast<uint64_t>(record->EndOfFile.QuadPart);
-          item.id = {self.dwVolumeSerialNumber, static_cast<uint64_t>(record->FileId.QuadPart)};
+          item.id = {self.volume, static_cast<uint64_t>(record->FileId.QuadPart)};
         }
       }
       if (record->NextEntryOffset == 0) break;

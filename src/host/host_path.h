@@ -1,6 +1,7 @@
 // Host paths as the description files and the command line give them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,13 +27,15 @@ std::string join_host_path(std::string_view dir, std::string_view name);
 // directory in front; empty and "." components are dropped, ".." removes one
 // component (never above "/"), and a trailing "/" of the value is kept. No
 // symbolic link is resolved. Windows: the system's full path of `value`
-// (also resolved as text; a trailing separator stays); the value as written
-// when the system cannot form it.
-std::string absolute_path_text(std::string_view value);
+// (also resolved as text; a trailing separator stays). Nothing when `value`
+// is relative and the current directory cannot be read (it was deleted), or
+// the system cannot form the full path.
+std::optional<std::string> absolute_path_text(std::string_view value);
 
 // `value` resolved as absolute_path_text does, without a trailing separator
-// (but at a root): two spellings of one path give the same text. Windows:
-// also in one letter case, as its file names ignore case.
+// (but at a root): two spellings of one path give the same text. Without a
+// current directory a relative value is resolved from "/". Windows: also in
+// one letter case, as its file names ignore case.
 std::string normal_path_text(std::string_view value);
 
 }  // namespace qorv

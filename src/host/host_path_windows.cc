@@ -21,10 +21,10 @@ std::string join_host_path(std::string_view dir, std::string_view name) {
   return out;
 }
 
-std::string absolute_path_text(std::string_view value) {
+std::optional<std::string> absolute_path_text(std::string_view value) {
   std::wstring full = full_wide_path(wide_from_ansi(value));
-  std::optional<std::string> text = ansi_from_wide(full);
-  return full.empty() || !text ? std::string(value) : *text;
+  if (full.empty()) return std::nullopt;
+  return ansi_from_wide(full);
 }
 
 std::string normal_path_text(std::string_view value) {

@@ -22,6 +22,7 @@ std::string ansi_shown(std::wstring_view text);
 // `path` as the wide calls take it: paths of 248 characters or more become
 // absolute with the "\\?\" prefix, which lifts the 260-character limit.
 std::wstring wide_host_path(std::string_view path);
+std::wstring lift_path_limit(std::wstring path);
 
 // The absolute form of `path` (GetFullPathNameW, no length limit); empty
 // when the system cannot form it.

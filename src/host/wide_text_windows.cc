@@ -48,8 +48,9 @@ std::wstring full_wide_path(const std::wstring &path) {
   }
 }
 
-std::wstring wide_host_path(std::string_view path) {
-  std::wstring wide = wide_from_ansi(path);
+std::wstring wide_host_path(std::string_view path) { return lift_path_limit(wide_from_ansi(path)); }
+
+std::wstring lift_path_limit(std::wstring wide) {
   // Below this length every call takes the path as it is (a directory must
   // leave room for an 8.3 name).
   constexpr size_t kShortEnough = 248;
