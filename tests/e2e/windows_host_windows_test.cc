@@ -45,10 +45,9 @@ TEST(WindowsHost, CodePage932NamesAndMessages) {
   HostileDisc disc;
   const std::string root = disc.at("root");
   // Ｂ is 82 61 and ａ 82 81; upper-cased, ａ becomes Ａ (82 60), so it comes
-  // first. ā has no form in code page 932: refused, naming the file.
-  write_wide(root, L"\uFF22.bin");
-  write_wide(root, L"\uFF41.bin");
-  write_wide(root, L"\u0101.bin");
+  // first. ソ (83 5C) holds no backslash. ā has no form in code page 932:
+  // refused, naming the file.
+  for (const wchar_t *name : {L"\uFF22.bin", L"\uFF41.bin", L"\u30BD.bin", L"\u0101.bin"}) write_wide(root, name);
   RunResult r = disc.run();
   EXPECT_EQ(r.status, -1);
   EXPECT_EQ(r.err, "  mode=ZEM\n\nError: " + root + "\\?.bin has a name that the ANSI code page cannot hold.\n");
@@ -57,8 +56,10 @@ TEST(WindowsHost, CodePage932NamesAndMessages) {
   // DiskInfo: 63 bytes and あ (82 A0), which does not fit whole into 64.
   r = disc.run("[DiskID]\nDiskInfo = \"" + std::string(63, 'a') + "\x82\xA0\"\n");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(disc.dlf(), disc.expected_dlf({{0x20000, root + "\\\x82\x81.bin"}, {0x20004, root + "\\\x82\x61.bin"}},
-                                          0x20028));
+  EXPECT_EQ(disc.dlf(), disc.expected_dlf({{0x20000, root + "\\\x82\x81.bin"},
+                                           {0x20004, root + "\\\x82\x61.bin"},
+                                           {0x20008, root + "\\\x83\x5C.bin"}},
+                                          0x2002C));
   EXPECT_EQ(read_file(disc.at("out/sys.bin")).substr(0x20, 64), std::string(63, 'a') + '\0');
 
   // Messages in code page 932: 1019 is "%s が存在しません".
