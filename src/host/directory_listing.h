@@ -88,7 +88,8 @@ enum class ListStatus {
 };
 
 // Fills `listing` with the entries of `dir` (without "." and ".."), in the
-// host's order: one listing and one status call per entry.
+// host's order: one listing and one status call per entry. A handle is
+// listed once.
 ListStatus list_directory(const HostDirectory &dir, HostListing &listing);
 
 struct HostPathInfo {

@@ -9,8 +9,8 @@
 namespace qorv {
 
 // A POSIX directory handle is a descriptor opened for reading. It is not
-// kept as a listing (DIR) between reads: a listing buffers tens of
-// kilobytes, and a deep walk holds one handle per level.
+// kept as a listing (DIR): a listing buffers tens of kilobytes, and a deep
+// walk holds one handle per level.
 struct HostDirectory::State {
   int fd;
 };
@@ -48,11 +48,13 @@ OpenStatus open_at(int dir_fd, const char *path, HostDirectory &dir) {
   return OpenStatus::Opened;
 }
 
+#if !defined(__linux__)
 // Closes the listing on every way out.
 struct DirCloser {
   DIR *dir;
   ~DirCloser() { ::closedir(dir); }
 };
+#endif
 
 }  // namespace
 
@@ -74,42 +76,64 @@ HostNodeId directory_id(const HostDirectory &dir) {
   return node_id(st);
 }
 
-ListStatus list_directory(const HostDirectory &dir, HostListing &listing) {
-  listing.items.clear();
-  listing.names.clear();
-  // The listing reads from a copy of the descriptor, so the handle stays
-  // open for its subdirectories once the listing is closed.
-  int fd = ::dup(dir.state()->fd);
-  if (fd < 0) return too_many_open() ? ListStatus::TooManyOpen : ListStatus::ReadFailed;
-  DIR *handle = ::fdopendir(fd);
+namespace {
+
+#if defined(__linux__)
+// Linux reads the entries straight from the handle's descriptor: no copy of
+// it and no buffered listing to set up and close, four calls a directory
+// fewer than the portable way (a few percent of a plain run).
+template <class EachName>
+ListStatus read_names(int fd, EachName each_name) {
+  alignas(struct dirent64) char buffer[32768];
+  for (;;) {
+    const ssize_t got = ::getdents64(fd, buffer, sizeof buffer);
+    if (got == 0) return ListStatus::Listed;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return ListStatus::ReadFailed;
+    }
+    for (ssize_t at = 0; at < got;) {
+      const auto *d = reinterpret_cast<const struct dirent64 *>(buffer + at);
+      each_name(d->d_name);
+      at += d->d_reclen;
+    }
+  }
+}
+#else
+// The listing reads from a copy of the descriptor, so the handle stays open
+// for its subdirectories once the listing is closed.
+template <class EachName>
+ListStatus read_names(int fd, EachName each_name) {
+  const int copy = ::dup(fd);
+  if (copy < 0) return too_many_open() ? ListStatus::TooManyOpen : ListStatus::ReadFailed;
+  DIR *handle = ::fdopendir(copy);
   if (!handle) {
-    bool limit = too_many_open();
-    ::close(fd);
+    const bool limit = too_many_open();
+    ::close(copy);
     return limit ? ListStatus::TooManyOpen : ListStatus::ReadFailed;
   }
   DirCloser closer{handle};
-  // The copy shares its position with the handle: read from the start.
-  ::rewinddir(handle);
-  int dir_fd = ::dirfd(handle);
+  for (;;) {
+    errno = 0;
+    const struct dirent *d = ::readdir(handle);
+    if (!d) return errno == 0 ? ListStatus::Listed : ListStatus::ReadFailed;
+    each_name(d->d_name);
+  }
+}
+#endif
+
+}  // namespace
+
+ListStatus list_directory(const HostDirectory &dir, HostListing &listing) {
+  listing.items.clear();
+  listing.names.clear();
+  const int dir_fd = dir.state()->fd;
 
   // Names are appended to one buffer, which may move while it grows: the
   // items point into it once the listing is complete.
   std::vector<size_t> name_ends;
-  auto finish = [&](ListStatus status) {
-    size_t begin = 0;
-    for (size_t i = 0; i < listing.items.size(); ++i) {
-      listing.items[i].name = std::string_view(listing.names).substr(begin, name_ends[i] - begin);
-      begin = name_ends[i];
-    }
-    return status;
-  };
-  for (;;) {
-    errno = 0;
-    const struct dirent *d = ::readdir(handle);
-    if (!d) return finish(errno == 0 ? ListStatus::Listed : ListStatus::ReadFailed);
-    const char *name = d->d_name;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-
+  const ListStatus status = read_names(dir_fd, [&](const char *name) {
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) return;
     HostItem &item = listing.items.emplace_back();
     listing.names += name;
     name_ends.push_back(listing.names.size());
@@ -124,7 +148,13 @@ ListStatus list_directory(const HostDirectory &dir, HostListing &listing) {
       item.size = static_cast<uint64_t>(st.st_size);
       item.id = node_id(st);
     }
+  });
+  size_t begin = 0;
+  for (size_t i = 0; i < listing.items.size(); ++i) {
+    listing.items[i].name = std::string_view(listing.names).substr(begin, name_ends[i] - begin);
+    begin = name_ends[i];
   }
+  return status;
 }
 
 HostPathInfo look_up_path(const std::string &path) {

@@ -3,10 +3,11 @@
 // name: no host call needs a whole path, however deep the tree.
 //
 // When the host allows no more open files (a tree thousands of levels
-// deep), the open directory nearest the root is closed. Coming back up to a
-// closed directory, the walk opens it again by name from the nearest open
-// one above it (the root by its path) and checks that it is still the
-// directory it listed.
+// deep), the open directory nearest the root is closed. The closed ones are
+// always the levels nearest the root, so coming back up to a closed
+// directory, the walk opens the root again by its path and each level below
+// it by name, keeping as many open as the host allows, and checks that each
+// is still the directory it listed.
 #pragma once
 
 #include <string>

@@ -56,6 +56,14 @@ struct SortedItem {
   size_t child = 0;       // Placed: index of its entry in `children`
 };
 
+// True when `names` holds a line feed, a carriage return or a backslash.
+// Such names are rare: three searches of a directory's whole names buffer
+// (memchr, many bytes a step) spare a search of each name (a byte a step).
+bool holds_unplaceable_byte(std::string_view names) {
+  constexpr auto npos = std::string_view::npos;
+  return names.find('\n') != npos || names.find('\r') != npos || names.find('\\') != npos;
+}
+
 // The first eight bytes of a sort key as one number, big-endian and
 // zero-padded, to compare most keys without memcmp.
 uint64_t sort_head(std::string_view key) {
@@ -124,14 +132,16 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
   size_t placed = 0;
   size_t last_placed = SIZE_MAX;
   const size_t path_before_name = disc_dir.empty() ? 0 : disc_dir.size() + 1;
+  const bool odd_names = holds_unplaceable_byte(listing.names);
   for (size_t i = 0; i < sorted.size(); ++i) {
     SortedItem &s = sorted[i];
     const bool is_dir = s.item->kind == HostItemKind::Directory;
     if (s.item->kind == HostItemKind::Unnamable) {
       s.verdict = Verdict::Unnamable;
-    } else if (s.item->name.find_first_of("\n\r") != std::string_view::npos) {
+    } else if (odd_names && s.item->name.find_first_of("
+") != std::string_view::npos) {
       s.verdict = Verdict::LineBreak;
-    } else if (name_has_backslash(s.item->name)) {
+    } else if (odd_names && name_has_backslash(s.item->name)) {
       s.verdict = Verdict::Backslash;
     } else if (s.item->kind == HostItemKind::Missing) {
       s.verdict = Verdict::Missing;
