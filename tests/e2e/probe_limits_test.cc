@@ -51,5 +51,49 @@ TEST(ProbeLimits, LinesUpToSixtyFourMebibytes) {
   EXPECT_EQ(read_file(disc.at("out/sys.bin")).substr(0x20, 64), std::string(64, 'p'));
 }
 
+// The base disc: boot file at 0x18000, FST at 0x18100, user area 0x20000 to
+// 0xBFEE0 in ZEM mode (0xFFFE0 in HT mode: FSTuserEnd 0x100000 - 32). The
+// BB2 block stores positions and lengths in 32-bit words, divided by 4 in
+// ZEM mode.
+TEST(ProbeLimits, HeaderWordsHoldTheirValuesExactly) {
+  HostileDisc disc;
+  // A sparse loader file just below 4 GiB: the boot file would start at
+  // 0x2440 + 0xFFFFFF00 rounded up to 256 = 0x100002400, the FST 0x100 later,
+  // the user area at the next multiple of 0x8000 (an end below the start is
+  // the placement's 1021, which the failed stage never reaches).
+  const std::string big = disc.dir().write("sys/big.bin", "");
+  std::filesystem::resize_file(big, 0xFFFFFF00);
+  const std::string ht = "[Output]\nMode = HT\n";
+  auto error = [](const std::string &text) { return "Error: " + text + "\n"; };
+  struct Case {
+    std::string over;
+    std::string errors;
+  } cases[] = {
+      {"[BB2]\nFSTuserTop = 0x20002\n", error("FSTuserTop(0000000000020002) is not a multiple of 4.")},
+      // 0x100002 - 32 - 0x100 - 0x40000 - 0x20000 = 0x9FEE2.
+      {"[BB2]\nFSTuserEnd = 0x100002\n", error("FSTuserEnd(0000000000100002) is not a multiple of 4.")},
+      // The length 0x40009FEE0 is 2^34 or more.
+      {"[BB2]\nFSTuserEnd = 0x400100000\n", error("FSTuserEnd(0000000400100000) is out of the disc format.")},
+      {"[BB2]\nFSTMaxLength = 0x1002\n", error("FSTMaxLength(0000000000001002) is not a multiple of 4.")},
+      {"[BB2]\nFSTMaxLength = 0x400000000\nFSTuserTop = 0x20002\n",
+       error("FSTMaxLength(0000000400000000) is out of the disc format.") +
+           error("FSTuserTop(0000000000020002) is not a multiple of 4.")},
+      // HT: the length 0x1000DFFE0 is 2^32 or more (the BB2 word would say 0xDFFE0).
+      {ht + "[BB2]\nFSTuserEnd = 0x100100000\n", error("FSTuserEnd(0000000100100000) is out of the disc format.")},
+      {ht + "[BB2]\nFSTuserTop = 0x100000000\nFSTuserEnd = 0x100100000\n",
+       error("FSTuserTop(0000000100000000) is out of the disc format.")},
+      {ht + "[Input]\nLDRFileName = \"" + big + "\"\n",
+       error("Boot file position(0000000100002400) is out of the disc format.") +
+           error("FST position(0000000100002500) is out of the disc format.") +
+           error("User area start(0000000100008000) is out of the disc format.")},
+  };
+  for (const Case &c : cases) {
+    RunResult r = disc.run(c.over);
+    EXPECT_EQ(r.status, -1) << c.over;
+    EXPECT_EQ(r.err, (c.over.starts_with(ht) ? "  mode=HT\n\n" : "  mode=ZEM\n\n") + c.errors) << c.over;
+    EXPECT_FALSE(disc.wrote("disc.dlf")) << c.over;
+  }
+}
+
 }  // namespace
 }  // namespace qorv::test
