@@ -95,5 +95,21 @@ TEST(ProbeLimits, HeaderWordsHoldTheirValuesExactly) {
   }
 }
 
+TEST(ProbeLimits, LayoutOrderPastSixtyFiveThousandLinesOfOneValue) {
+  HostileDisc disc;
+  for (const char *name : {"a.bin", "b.bin", "c.bin"}) disc.dir().write(std::string("root/") + name, "1234");
+  // b.bin takes the key of the 65,537th line of value -1, c.bin that of the
+  // 65,538th: both still before a.bin (no [Layout] line), in written order.
+  std::string over = "[Layout]\n";
+  for (int i = 0; i < 65537; ++i) over += "0 = \"b.bin\", -1\n";
+  RunResult r = disc.run(over + "0 = \"c.bin\", -1\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, kBaseMessages);
+  EXPECT_EQ(disc.dlf(), disc.expected_dlf({{0x20000, disc.at("root/b.bin")},
+                                           {0x20004, disc.at("root/c.bin")},
+                                           {0x20008, disc.at("root/a.bin")}},
+                                          0x2000C + 32));
+}
+
 }  // namespace
 }  // namespace qorv::test
