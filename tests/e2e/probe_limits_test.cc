@@ -111,5 +111,30 @@ TEST(ProbeLimits, LayoutOrderPastSixtyFiveThousandLinesOfOneValue) {
                                           0x2000C + 32));
 }
 
+// Thousands of names and LBAs in one section: a later definition still finds
+// the earlier one (warning and replacement, or error 1008) and a follower
+// its origin.
+TEST(ProbeLimits, ThousandsOfPathListNamesAndOrigins) {
+  HostileDisc disc;
+  const std::string over = disc.at("over.ddf"), empty = disc.dir().mkdir("empty");
+  std::string paths = "[PathList]\n", origins = "[LbaOrigin]\n";
+  for (int i = 1; i <= 3000; ++i) {
+    paths += "P" + std::to_string(i) + " = \"X" + std::to_string(i) + "\", \"" + empty + "\"\n";
+    origins += std::to_string(i * 0x100) + " = \"f" + std::to_string(i) + "\", +\n";
+  }
+  // Line 3002: P1500 now names a missing folder, checked at its new line.
+  RunResult r = disc.run(paths + "P1500 = \"X1500\", \"" + disc.at("missing") + "\"\n");
+  EXPECT_EQ(r.status, -1);
+  EXPECT_EQ(r.err, "Warning:" + over + ", 3002: name=\"FST dir\",\"Windows dir\" is redefined.\n"
+                   "  mode=ZEM\n\n"
+                   "Error:" + over + ", 3002: Cannot find " + disc.at("missing") + ".\n");
+  // Line 3002 repeats the LBA of line 1501 (1500 * 0x100), line 3003 follows
+  // an LBA without origin, line 3004 the first origin.
+  r = disc.run(origins + "0x5DC00 = \"dup\", -\n0x100100 :: \"g\"\n0x100 :: \"h\"\n");
+  EXPECT_EQ(r.status, -1);
+  EXPECT_EQ(r.err, "Error:" + over + ", 3002: LBA(000000000005DC00) is redefined.\n"
+                   "Error:" + over + ", 3003: LBA(0000000000100100) is undefined.\n");
+}
+
 }  // namespace
 }  // namespace qorv::test
