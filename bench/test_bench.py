@@ -308,33 +308,6 @@ class Descriptions(unittest.TestCase):
             self.assertTrue(os.path.isdir(m.group(3)))
         self.assertTrue(any("\\" in l.split('"')[1] for l in self.heavy["PathList"]))  # holders
 
-    def test_pathlist_and_origins(self):
-        tree, files = self.tree, len(self.tree.files)
-        graft = os.path.join(self.tmp.name, "empty")
-        paths = read_description(ddfgen.pathlist("pathlist", tree, "/root", SYSFILES, "/out", graft))["PathList"]
-        self.assertEqual(len(paths), files)
-        names = [l.split(" = ")[0] for l in paths]
-        self.assertEqual(len(names) - len(set(names)), files // ddfgen.REDEFINE_EVERY)
-        folders = {l.split('"')[1].upper() for l in paths}
-        self.assertEqual(len(folders), files)
-        self.assertFalse(folders & {n.upper() for n in tree.top_level_names()})
-        self.assertEqual(os.listdir(graft), [])
-
-        desc = read_description(ddfgen.origins("origins", tree, "/root", SYSFILES, "/out"))
-        size = {tree.file_path(k): tree.files[k][2] for k in range(files)}
-        spans = []
-        for line in desc["LbaOrigin"]:
-            lba, path = int(line.split(" ", 1)[0], 16), line.split('"')[1]
-            if " = " in line:
-                spans.append([lba, line.endswith("+"), 0])
-            spans[-1][2] += ddfgen.round_up(ddfgen.extent(size.pop(path)), 4)
-        self.assertEqual(size, {})  # every file fixed once
-        spans = sorted((lba, lba + n) if up else (lba - n, lba) for lba, up, n in spans)
-        self.assertTrue(all(a_end < b_start for (_, a_end), (b_start, _) in zip(spans, spans[1:])))
-        user_end = int(keys(desc["BB2"])["FSTuserEnd"], 16) - 32 - ddfgen.ZEM_SIZE - 0x40000
-        self.assertGreater(spans[0][0], 0x20000)
-        self.assertLess(spans[-1][1], user_end)
-
     def test_storm(self):
         s = self.storm
         align = [l.split('"')[1] for l in s["LbaAlign"]]
