@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace qorv {
 
@@ -20,5 +21,9 @@ bool write_disk_id_region(RunState &run);
 bool write_disk_info_region(RunState &run);
 bool write_loader_info_region(RunState &run);
 bool write_bb2_region(RunState &run);
+
+// [BB2] FSTMaxLength when the BB2 block uses it: defined, and not 0 once
+// divided by the mode's unit (a maximum of 0 counts as not given).
+std::optional<uint64_t> given_fst_max_length(const RunState &run);
 
 }  // namespace qorv
