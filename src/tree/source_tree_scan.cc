@@ -138,8 +138,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
     const bool is_dir = s.item->kind == HostItemKind::Directory;
     if (s.item->kind == HostItemKind::Unnamable) {
       s.verdict = Verdict::Unnamable;
-    } else if (odd_names && s.item->name.find_first_of("
-") != std::string_view::npos) {
+    } else if (odd_names && s.item->name.find_first_of("\n\r") != std::string_view::npos) {
       s.verdict = Verdict::LineBreak;
     } else if (odd_names && name_has_backslash(s.item->name)) {
       s.verdict = Verdict::Backslash;
