@@ -44,13 +44,13 @@ test-sanitize:
 demo:
 	$(call deps,build)
 	$(call configure,AUTO)
-	cmake --build $(BUILD) -j $(JOBS) --target QorvMakeDlf
-	@sh examples/demo.sh $(BUILD)/QorvMakeDlf
+	cmake --build $(BUILD) -j $(JOBS) --target QorvMakeDlf QorvImage
+	@sh examples/demo.sh $(BUILD)/QorvMakeDlf $(BUILD)/QorvImage
 
 install:
 	$(call deps,build)
 	$(call configure,AUTO) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
-	cmake --build $(BUILD) -j $(JOBS) --target QorvMakeDlf
+	cmake --build $(BUILD) -j $(JOBS) --target QorvMakeDlf QorvImage
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 FUZZ_SECONDS ?= 60
