@@ -5,7 +5,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "image/disc_map.h"
 #include "image/image_builder.h"
+#include "image/image_lister.h"
 #include "image/image_report.h"
 #include "image/image_verifier.h"
 #include "resources/version.h"
@@ -32,7 +34,7 @@ std::string parse_size(const std::string &text, std::optional<uint64_t> &size) {
 }
 
 struct Commands {
-  CLI::App *build, *verify;
+  CLI::App *build, *verify, *list, *map;
 };
 
 Commands describe(CLI::App &app, ImageOptions &o, std::string &size_text) {
@@ -55,12 +57,26 @@ Commands describe(CLI::App &app, ImageOptions &o, std::string &size_text) {
       ->option_text("DIR");
   verify->add_option("DLF", o.dlf_path, "The disk layout file")->required();
   verify->add_option("IMAGE", o.image_path, "The disc image")->required();
-  return {build, verify};
+
+  CLI::App *list = app.add_subcommand("list", "List what is on a disc image or system file, in FST order");
+  list->add_flag("--json", o.json, "One JSON document: an array of objects");
+  list->add_flag("--long", o.long_form, "Add the FST index, and the index range of each directory");
+  list->add_option("IMAGE", o.image_path, "A disc image, or a system file alone")->required();
+
+  CLI::App *map = app.add_subcommand("map", "Show where the files of a DLF lie on the disc");
+  map->add_option("--svg", o.svg_path, "Write the map as an SVG picture to FILE instead")->option_text("FILE");
+  map->add_option("--width", o.width, "Columns of the text bar (default 80)")
+      ->option_text("N")
+      ->check(CLI::Range(10u, 1000u));
+  map->add_option("-C,--directory", o.directory, "Folder that the DLF's relative host paths start from")
+      ->option_text("DIR");
+  map->add_option("DLF", o.dlf_path, "The disk layout file")->required();
+  return {build, verify, list, map};
 }
 }  // namespace
 
 int parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
-  CLI::App app("Builds and checks disc images from the DLF and system file of QorvMakeDlf.", "QorvImage");
+  CLI::App app("Builds, checks, lists and maps disc images from the DLF and system file of QorvMakeDlf.", "QorvImage");
   std::string size_text;
   Commands commands = describe(app, run.options, size_text);
   try {
@@ -77,6 +93,8 @@ int parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
   ImageOptions &o = run.options;
   if (commands.build->parsed()) o.command = ImageCommand::Build;
   if (commands.verify->parsed()) o.command = ImageCommand::Verify;
+  if (commands.list->parsed()) o.command = ImageCommand::List;
+  if (commands.map->parsed()) o.command = ImageCommand::Map;
   if (!size_text.empty()) {
     std::string problem = parse_size(size_text, o.image_size);
     if (!problem.empty()) {
@@ -94,6 +112,8 @@ int run_image_program(ImageRun &run, int argc, const char *const *argv) {
   switch (run.options.command) {
     case ImageCommand::Build: return build_image(run);
     case ImageCommand::Verify: return verify_image(run);
+    case ImageCommand::List: return list_image(run);
+    case ImageCommand::Map: return map_disc(run);
     default: return IMAGE_USAGE;
   }
 }
