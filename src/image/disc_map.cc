@@ -5,7 +5,6 @@
 
 #include "host/disc_file.h"
 #include "host/host_file.h"
-#include "image/dlf_reader.h"
 #include "image/fst_reader.h"
 #include "image/image_report.h"
 #include "image/item_check.h"
@@ -38,7 +37,7 @@ std::string top_level(const std::string &disc_path) {
 bool read_system_file(ImageRun &run, const std::string &path, SystemArea &area, FstTable &table) {
   DiscFileReader file;
   if (!file.open(path)) {
-    image_error(run, "cannot read the system file " + path + ": " + error_text(file.error()));
+    image_error(run, "cannot read the system file " + path + ": " + open_problem(file.error()));
     return false;
   }
   return read_system_area(run, file, path, area) && read_fst(run, file, path, area, table);
@@ -47,21 +46,22 @@ bool read_system_file(ImageRun &run, const std::string &path, SystemArea &area, 
 
 bool make_disc_map(ImageRun &run, DiscMap &map) {
   const std::string &dlf = run.options.dlf_path;
-  DlfLayout layout;
-  std::vector<CheckedItem> items;
-  if (!read_dlf(run, dlf, layout) || !check_dlf_items(run, dlf, layout, items)) return false;
+  CheckedDlf checked;
+  if (!check_dlf(run, dlf, {}, true, checked)) return false;
+  const std::vector<CheckedItem> &items = checked.items;
   SystemArea area;
   FstTable table;
-  if (!read_system_file(run, items.front().path, area, table)) return false;
+  if (!read_system_file(run, checked.paths.front(), area, table)) return false;
   map.zem = area.zem;
+  map.system_path = checked.paths.front();
   map.system_end = items.front().end();
   map.user_start = area.user_area_start;
   map.user_end = area.user_area_start + area.user_area_length;
-  map.closing = layout.closing_offset;
+  map.closing = checked.closing_offset;
 
   auto places = fst_places(table);
   for (size_t i = 1; i < items.size(); ++i) {
-    MapItem item{items[i].item->offset, items[i].status.size, items[i].path, "", 0};
+    MapItem item{items[i].offset, items[i].size, checked.paths[i], "", 0};
     auto at = std::lower_bound(places.begin(), places.end(), item.offset,
                                [](const auto &place, uint64_t o) { return place.first < o; });
     if (at != places.end() && at->first == item.offset) item.disc_path = at->second;
@@ -148,6 +148,15 @@ int map_disc(ImageRun &run) {
   if (run.options.svg_path.empty()) {
     image_output(run, map_text(map, run.options.width));
     return IMAGE_OK;
+  }
+  // The picture must not replace one of the files it shows.
+  DiscFileStatus target = disc_file_status(run.options.svg_path);
+  bool input = target.same_file(disc_file_status(run.options.dlf_path)) ||
+               target.same_file(disc_file_status(map.system_path));
+  for (const MapItem &item : map.items) input = input || target.same_file(disc_file_status(item.host_path));
+  if (input) {
+    image_error(run, "cannot write " + run.options.svg_path + ": it is the DLF or one of its files");
+    return IMAGE_FAILED;
   }
   std::string text = map_svg(map, run.options.dlf_path);
   HostFile svg;

@@ -35,6 +35,7 @@ struct FreeStretch {
 
 struct DiscMap {
   bool zem = true;
+  std::string system_path;  // the system file, as opened
   uint64_t system_end = 0;  // the system file's end
   uint64_t user_start = 0;
   uint64_t user_end = 0;

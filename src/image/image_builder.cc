@@ -6,7 +6,6 @@
 #include "host/disc_file.h"
 #include "host/interrupt_watch.h"
 #include "host/range_copy.h"
-#include "image/dlf_reader.h"
 #include "image/image_report.h"
 #include "image/item_check.h"
 #include "image/progress_line.h"
@@ -21,14 +20,17 @@ std::string folder_of(const std::string &path) {
 }
 
 // What must hold before the first byte is written, beyond the items: the
-// configuration file of v2.00, the image's own path and the size asked for.
-void check_build_target(ImageRun &run, const std::string &dlf, const DlfLayout &layout,
-                        const std::vector<CheckedItem> &items, const std::string &image) {
-  if (layout.zem && !layout.config_path.empty()) {
-    std::string config = item_host_path(run.options.directory, layout.config_path);
+// configuration file of v2.00, the image's folder and path, the size asked for.
+void check_build_target(ImageRun &run, const std::string &dlf, const CheckedDlf &checked,
+                        const std::string &image, const DiscFileStatus &target) {
+  const DlfHeader &header = checked.header;
+  if (header.zem && !header.config_path.empty()) {
+    std::string config = item_host_path(run.options.directory, header.config_path);
     DiscFileStatus status = disc_file_status(config);
+    if (target.same_file(status))
+      image_error_at(run, dlf, header.config_line, "the image " + image + " is the configuration file " + config);
     if (status.kind != DiscFileKind::Regular)
-      image_error_at(run, dlf, layout.config_line,
+      image_error_at(run, dlf, header.config_line,
                      "the configuration file " + config + " " +
                          (status.kind == DiscFileKind::Missing ? "cannot be found: " + error_text(status.error)
                                                                : std::string("is not a regular file")));
@@ -37,28 +39,18 @@ void check_build_target(ImageRun &run, const std::string &dlf, const DlfLayout &
   if (folder.kind != DiscFileKind::Directory)
     image_error(run, "cannot write " + image + ": its folder " + folder_of(image) +
                          (folder.kind == DiscFileKind::Missing ? " does not exist" : " is not a folder"));
-  DiscFileStatus target = disc_file_status(image);
   if (target.kind == DiscFileKind::Directory) image_error(run, "cannot write " + image + ": it is a folder");
-  DiscFileStatus dlf_status = disc_file_status(dlf);
-  for (const CheckedItem &item : items)
-    if (item.status.same_file(dlf_status))
-      image_error_at(run, dlf, item.item->line, "this item's file " + item.path + " is the DLF itself");
-  if (target.kind == DiscFileKind::Regular) {
-    if (target.same_file(dlf_status))
-      image_error(run, "the image " + image + " is the DLF itself");
-    for (const CheckedItem &item : items)
-      if (target.same_file(item.status))
-        image_error_at(run, dlf, item.item->line, "the image " + image + " is this item's file " + item.path);
-  }
-  if (run.options.image_size && *run.options.image_size < layout.closing_offset)
+  if (target.same_file(disc_file_status(dlf))) image_error(run, "the image " + image + " is the DLF itself");
+  if (run.options.image_size && *run.options.image_size < checked.closing_offset)
     image_error(run, "--size " + hex_offset(*run.options.image_size) + " is below the DLF's closing offset " +
-                         hex_offset(layout.closing_offset));
+                         hex_offset(checked.closing_offset));
 }
 
-// Copies every item into `image`; false with a message on the first failure.
-bool copy_items(ImageRun &run, const std::string &dlf, const std::vector<CheckedItem> &items,
-                TemporaryImageFile &image, const std::string &image_name, InterruptWatch &watch,
-                uint64_t data_bytes) {
+// Copies every item into `image`, reading the DLF a second time for the
+// items' paths (their checks are in `checked`); false with a message on the
+// first failure.
+bool copy_items(ImageRun &run, const std::string &dlf, const CheckedDlf &checked, TemporaryImageFile &image,
+                const std::string &image_name, InterruptWatch &watch, uint64_t data_bytes) {
   ProgressLine progress(run, data_bytes);
   RangeCopier copier;
   uint64_t before = 0;  // bytes of the items already copied
@@ -66,35 +58,37 @@ bool copy_items(ImageRun &run, const std::string &dlf, const std::vector<Checked
     progress.update(before + done);
     return !watch.interrupted();
   };
-  for (const CheckedItem &item : items) {
+  auto fail = [&](int32_t line, const std::string &text) {
+    progress.finish();
+    if (line > 0) image_error_at(run, dlf, line, text);
+    else image_error(run, text);
+    return false;
+  };
+  DlfStream stream(run, dlf);
+  DlfHeader header;
+  DlfItem line;
+  if (!stream.open(header)) return fail(0, "the DLF " + dlf + " changed while the image was written");
+  for (const CheckedItem &item : checked.items) {
+    if (!stream.next(line) || line.offset != item.offset || line.line != item.line)
+      return fail(0, "the DLF " + dlf + " changed while the image was written");
+    std::string path = item_host_path(run.options.directory, line.host_path);
     DiscFileReader source;
-    bool same = source.open(item.path) && source.status().same_file(item.status);
-    if (!same || source.status().size != item.status.size) {
-      progress.finish();
-      image_error_at(run, dlf, item.item->line,
-                     item.path + (!same ? " was replaced or removed" : " changed its size (from " +
-                                  grouped(item.status.size) + " to " + grouped(source.status().size) +
-                                  " bytes)") + " after it was checked");
-      return false;
-    }
-    CopyStatus status = copy_range(copier, source.fd(), image.fd(), item.item->offset, item.status.size);
-    if (status == CopyStatus::Copied && disc_file_status(source.fd()).size != item.status.size)
+    bool same = source.open(path) && item.same_file(source.status());
+    if (!same || source.status().size != item.size)
+      return fail(item.line, path + (!same ? " was replaced or removed" : " changed its size (from " +
+                                         grouped(item.size) + " to " + grouped(source.status().size) + " bytes)") +
+                                 " after it was checked");
+    CopyStatus status = copy_range(copier, source.fd(), image.fd(), item.offset, item.size);
+    if (status == CopyStatus::Copied && disc_file_status(source.fd()).size != item.size)
       status = CopyStatus::SourceShort;  // it grew while it was copied
-    if (status != CopyStatus::Copied) progress.finish();
     switch (status) {
       case CopyStatus::Copied: break;
-      case CopyStatus::Interrupted: image_error(run, "interrupted; " + image_name + " was not written"); return false;
-      case CopyStatus::SourceShort:
-        image_error_at(run, dlf, item.item->line, item.path + " changed its size while it was copied");
-        return false;
-      case CopyStatus::ReadFailed:
-        image_error_at(run, dlf, item.item->line, "cannot read " + item.path + ": " + error_text(copier.error));
-        return false;
-      case CopyStatus::WriteFailed:
-        image_error(run, "cannot write " + image_name + ": " + error_text(copier.error));
-        return false;
+      case CopyStatus::Interrupted: return fail(0, "interrupted; " + image_name + " was not written");
+      case CopyStatus::SourceShort: return fail(item.line, path + " changed its size while it was copied");
+      case CopyStatus::ReadFailed: return fail(item.line, "cannot read " + path + ": " + error_text(copier.error));
+      case CopyStatus::WriteFailed: return fail(0, "cannot write " + image_name + ": " + error_text(copier.error));
     }
-    before += item.status.size;
+    before += item.size;
   }
   progress.finish();
   return true;
@@ -111,18 +105,20 @@ std::string default_image_path(const std::string &dlf) {
 }
 
 int build_image(ImageRun &run) {
+  double start = monotonic_seconds();
   const std::string &dlf = run.options.dlf_path;
   std::string image = run.options.image_path.empty() ? default_image_path(dlf) : run.options.image_path;
-  DlfLayout layout;
-  if (!read_dlf(run, dlf, layout)) return IMAGE_FAILED;
-  std::vector<CheckedItem> items;
-  check_dlf_items(run, dlf, layout, items);
-  check_build_target(run, dlf, layout, items, image);
+  DiscFileStatus target = disc_file_status(image);
+  std::vector<ForbiddenFile> forbidden{{disc_file_status(dlf), "the DLF itself"}};
+  if (target.kind == DiscFileKind::Regular) forbidden.push_back({target, "the image " + image});
+  CheckedDlf checked;
+  if (!check_dlf(run, dlf, forbidden, false, checked) && checked.items.empty()) return IMAGE_FAILED;
+  check_build_target(run, dlf, checked, image, target);
   if (run.error_count != 0) return IMAGE_FAILED;
 
   uint64_t data_bytes = 0;
-  for (const CheckedItem &item : items) data_bytes += item.status.size;
-  uint64_t image_size = run.options.image_size.value_or(layout.closing_offset);
+  for (const CheckedItem &item : checked.items) data_bytes += item.size;
+  uint64_t image_size = run.options.image_size.value_or(checked.closing_offset);
 
   if (run.after_checks) run.after_checks();
   if (run.options.quiet) run.progress = false;
@@ -132,8 +128,7 @@ int build_image(ImageRun &run) {
     image_error(run, "cannot create a file beside " + image + ": " + error_text(temporary.error()));
     return IMAGE_FAILED;
   }
-  double start = monotonic_seconds();
-  if (!copy_items(run, dlf, items, temporary, image, watch, data_bytes)) return IMAGE_FAILED;
+  if (!copy_items(run, dlf, checked, temporary, image, watch, data_bytes)) return IMAGE_FAILED;
   if (!temporary.set_length(image_size)) {
     image_error(run, "cannot extend " + image + " to " + grouped(image_size) + " bytes: " +
                          error_text(temporary.error()));
@@ -152,12 +147,12 @@ int build_image(ImageRun &run) {
   DiscFileStatus written = disc_file_status(image);
   char timing[64];
   std::snprintf(timing, sizeof timing, "%.2f s", seconds);
-  image_note(run, "Built " + image + ": " + grouped(items.size()) + " items, " + grouped(data_bytes) +
+  image_note(run, "Built " + image + ": " + grouped(checked.items.size()) + " items, " + grouped(data_bytes) +
                       " data bytes, image " + grouped(image_size) + " bytes, " + grouped(written.allocated) +
                       " bytes allocated, " + timing + ", " +
                       binary_size(seconds > 0 ? static_cast<double>(data_bytes) / seconds : 0) + "/s");
-  if (layout.zem)
-    image_note(run, "The configuration file " + item_host_path(run.options.directory, layout.config_path) +
+  if (checked.header.zem)
+    image_note(run, "The configuration file " + item_host_path(run.options.directory, checked.header.config_path) +
                         " is not part of the image: give it to the disc emulator beside it.");
   return IMAGE_OK;
 }

@@ -101,7 +101,7 @@ int list_image(ImageRun &run) {
   DiscFileReader file;
   if (!file.open(name)) {
     image_error(run, "cannot read " + name + ": " +
-                         (file.error() == ENODEV ? std::string("not a regular file") : error_text(file.error())));
+                         open_problem(file.error()));
     return IMAGE_FAILED;
   }
   SystemArea area;

@@ -1,6 +1,9 @@
 #include "image/image_report.h"
 
+#include <cerrno>
 #include <cstdio>
+
+#include "host/disc_file.h"
 
 namespace qorv {
 
@@ -35,6 +38,10 @@ void image_note(ImageRun &run, std::string_view text) {
 void image_diag_raw(ImageRun &run, std::string_view text) { put(run.diag_stream, text); }
 
 void image_output(ImageRun &run, std::string_view text) { put(run.out_stream, text); }
+
+std::string open_problem(int error) {
+  return error == ENODEV ? "not a regular file" : error_text(error);
+}
 
 std::string hex_offset(uint64_t value, int width) {
   char digits[24];

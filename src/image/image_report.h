@@ -23,6 +23,10 @@ void image_diag_raw(ImageRun &run, std::string_view text);
 // Text on the output stream.
 void image_output(ImageRun &run, std::string_view text);
 
+// Why a file could not be opened for reading: the errno text, or "not a
+// regular file" for a device, FIFO or socket (which are refused).
+std::string open_problem(int error);
+
 // "0x" and `value` in lower-case hexadecimal, zero-padded to `width` digits.
 std::string hex_offset(uint64_t value, int width = 0);
 // "1,234,567".

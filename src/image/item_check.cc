@@ -1,59 +1,67 @@
 #include "image/item_check.h"
 
 #include <algorithm>
-#include <cerrno>
 
 #include "image/image_report.h"
 
 namespace qorv {
 
 namespace {
-std::string range_text(uint64_t begin, uint64_t end) {
-  return hex_offset(begin) + "-" + hex_offset(end);
-}
+std::string range_text(uint64_t begin, uint64_t end) { return hex_offset(begin) + "-" + hex_offset(end); }
+
+// The item reaching furthest so far, to check the next ones against.
+struct Furthest {
+  bool any = false;
+  uint64_t offset = 0, end = 0;
+  int32_t line = 0;
+  std::string path;
+};
 }  // namespace
 
-bool check_dlf_items(ImageRun &run, const std::string &dlf, const DlfLayout &layout,
-                     std::vector<CheckedItem> &items) {
+bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<ForbiddenFile> &forbidden,
+               bool keep_paths, CheckedDlf &checked) {
   int32_t errors_before = run.error_count;
-  items.clear();
-  items.reserve(layout.items.size());
-  for (const DlfItem &item : layout.items) {
-    CheckedItem checked{&item, item_host_path(run.options.directory, item.host_path), {}};
+  DlfStream stream(run, dlf);
+  if (!stream.open(checked.header)) return false;
+  DlfItem item;
+  Furthest furthest;
+  while (stream.next(item)) {
+    CheckedItem c;
+    c.offset = item.offset;
+    c.line = item.line;
+    std::string path = item_host_path(run.options.directory, item.host_path);
     DiscFileReader file;  // opening proves that it can be read
-    if (!file.open(checked.path)) {
-      int error = file.error();
-      image_error_at(run, dlf, item.line,
-                     "cannot use " + checked.path + ": " +
-                         (error == ENODEV ? std::string("not a regular file") : error_text(error)));
-      checked.status = DiscFileStatus{};
+    if (!file.open(path)) {
+      image_error_at(run, dlf, item.line, "cannot use " + path + ": " + open_problem(file.error()));
     } else {
-      checked.status = file.status();
+      c.usable = true;
+      c.size = file.status().size;
+      c.device = file.status().device;
+      c.inode = file.status().inode;
+      for (const ForbiddenFile &f : forbidden)
+        if (f.status.kind != DiscFileKind::Missing && c.same_file(f.status)) image_error_at(run, dlf, item.line, "this item's file " + path + " is " + f.what);
     }
-    items.push_back(std::move(checked));
-  }
-
-  // Each item against the one reaching furthest before it, so an item that
-  // covers several others is caught with each of them.
-  const CheckedItem *furthest = nullptr;
-  for (const CheckedItem &checked : items) {
-    if (checked.status.kind != DiscFileKind::Regular) continue;
-    if (furthest && furthest->end() > checked.item->offset) {
-      uint64_t overlap_end = std::min(furthest->end(), checked.end());
-      image_error_at(run, dlf, checked.item->line,
-                     checked.path + " (" + range_text(checked.item->offset, checked.end()) + ") overlaps " +
-                         furthest->path + " of line " + std::to_string(furthest->item->line) + " (" +
-                         range_text(furthest->item->offset, furthest->end()) + ") in " +
-                         range_text(checked.item->offset, std::max(overlap_end, checked.item->offset)));
+    // Each item against the one reaching furthest before it, so an item that
+    // covers several others is caught with each of them.
+    if (c.usable) {
+      if (furthest.any && furthest.end > c.offset)
+        image_error_at(run, dlf, item.line,
+                       path + " (" + range_text(c.offset, c.end()) + ") overlaps " + furthest.path + " of line " +
+                           std::to_string(furthest.line) + " (" + range_text(furthest.offset, furthest.end) +
+                           ") in " + range_text(c.offset, std::max(c.offset, std::min(furthest.end, c.end()))));
+      if (!furthest.any || c.end() > furthest.end) furthest = {true, c.offset, c.end(), c.line, path};
     }
-    if (!furthest || checked.end() > furthest->end()) furthest = &checked;
+    if (keep_paths) checked.paths.push_back(std::move(path));
+    checked.items.push_back(std::move(c));
   }
-  if (furthest && furthest->end() > layout.closing_offset)
-    image_error_at(run, dlf, furthest->item->line,
-                   furthest->path + " (" + range_text(furthest->item->offset, furthest->end()) +
-                       ") runs past the closing offset " + hex_offset(layout.closing_offset) + " of line " +
-                       std::to_string(layout.closing_line) + " by " +
-                       grouped(furthest->end() - layout.closing_offset) + " bytes");
+  checked.closing_offset = stream.closing_offset();
+  checked.closing_line = stream.closing_line();
+  if (stream.good() && furthest.any && furthest.end > checked.closing_offset)
+    image_error_at(run, dlf, furthest.line,
+                   furthest.path + " (" + range_text(furthest.offset, furthest.end) +
+                       ") runs past the closing offset " + hex_offset(checked.closing_offset) + " of line " +
+                       std::to_string(checked.closing_line) + " by " +
+                       grouped(furthest.end - checked.closing_offset) + " bytes");
   return run.error_count == errors_before;
 }
 

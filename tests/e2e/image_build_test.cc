@@ -116,7 +116,12 @@ TEST(ImageBuild, BadInputsFailBeforeAnythingIsWritten) {
       {"DLF as item", [&](ExampleDisc &d) { edit(d, "disc/title.txt", "out/zem.dlf"); return build(d); },
        "is the DLF itself"},
       {"image as item", [&](ExampleDisc &d) { write_file(d.at("out/zem.img"), "old"); edit(d, "disc/title.txt", "out/zem.img"); return build(d); },
-       "is this item's file"},
+       "is the image "},
+      {"image is the configuration file", [&](ExampleDisc &d) { auto a = build(d); a[5] = d.at("out/zem_config.bin"); return a; },
+       ", 2: the image " /* ... is the configuration file ... */},
+      {"map drawn over its DLF", [&](ExampleDisc &d) {
+         return std::vector<std::string>{"map", "-C", d.dir().path(), "--svg", d.dlf(), d.dlf()}; },
+       "zem.dlf: it is the DLF or one of its files"},
       {"image is a folder", [&](ExampleDisc &d) { fs::create_directory(d.at("out/zem.img")); return build(d); },
        "zem.img: it is a folder"},
       {"image in a missing folder", [&](ExampleDisc &d) { auto a = build(d); a[5] = d.at("none/x.img"); return a; },
