@@ -151,9 +151,12 @@ int map_disc(ImageRun &run) {
   }
   // The picture must not replace one of the files it shows.
   DiscFileStatus target = disc_file_status(run.options.svg_path);
-  bool input = target.same_file(disc_file_status(run.options.dlf_path)) ||
-               target.same_file(disc_file_status(map.system_path));
-  for (const MapItem &item : map.items) input = input || target.same_file(disc_file_status(item.host_path));
+  bool input = false;
+  if (target.kind != DiscFileKind::Missing) {
+    input = target.same_file(disc_file_status(run.options.dlf_path)) ||
+            target.same_file(disc_file_status(map.system_path));
+    for (const MapItem &item : map.items) input = input || target.same_file(disc_file_status(item.host_path));
+  }
   if (input) {
     image_error(run, "cannot write " + run.options.svg_path + ": it is the DLF or one of its files");
     return IMAGE_FAILED;
