@@ -9,6 +9,11 @@
 namespace qorv {
 
 namespace {
+// Lines of a DLF hold an offset and a host path: far below this. A longer
+// line is no DLF's (a binary file), and is not held in memory.
+constexpr size_t MAX_LINE = 1 << 16;
+constexpr size_t CHUNK = 1 << 16;
+
 int hex_digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -42,11 +47,46 @@ void DlfStream::error(int32_t line, const std::string &what) {
   image_error_at(run_, path_, line, what);
 }
 
+bool DlfStream::read_line(std::string &line) {
+  for (;;) {
+    size_t end = buffer_.find('\n', taken_);
+    if (end != std::string::npos || (at_end_ && taken_ < buffer_.size())) {
+      if (end == std::string::npos) end = buffer_.size();
+      line.assign(buffer_, taken_, end - taken_);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      taken_ = end + 1;
+      return true;
+    }
+    if (at_end_) return false;
+    if (buffer_.size() - taken_ > MAX_LINE) {
+      error(line_number_ + 1 + (has_ahead_ ? 1 : 0),
+            "the line is longer than " + grouped(MAX_LINE) + " bytes: this is no DLF");
+      at_end_ = true;
+      buffer_.clear();
+      taken_ = 0;
+      return false;
+    }
+    buffer_.erase(0, taken_);
+    taken_ = 0;
+    size_t kept = buffer_.size();
+    buffer_.resize(kept + CHUNK);
+    int64_t n = file_.read_at(file_offset_, buffer_.data() + kept, CHUNK);
+    if (n < 0) {
+      error(line_number_ + 1, "cannot read the DLF further: " + error_text(file_.error()));
+      n = 0;
+      kept = 0;
+    }
+    buffer_.resize(kept + static_cast<size_t>(n));
+    file_offset_ += static_cast<uint64_t>(n);
+    at_end_ = n == 0;
+  }
+}
+
 bool DlfStream::advance() {
   if (has_ahead_) {
     line_.swap(ahead_);
     has_ahead_ = false;
-  } else if (!reader_.read_line(line_)) {
+  } else if (!read_line(line_)) {
     return false;
   }
   ++line_number_;
@@ -55,17 +95,15 @@ bool DlfStream::advance() {
 
 bool DlfStream::open(DlfHeader &header) {
   // Only a regular file: a device or FIFO would never end.
-  DiscFileStatus status = disc_file_status(path_);
-  if (status.kind != DiscFileKind::Regular || !reader_.open(path_)) {
+  if (!file_.open(path_)) {
     ++errors_;
-    image_error(run_, "cannot read the DLF " + path_ + ": " +
-                          (status.kind == DiscFileKind::Missing     ? error_text(status.error)
-                           : status.kind == DiscFileKind::Directory ? std::string("Is a directory")
-                           : status.kind == DiscFileKind::Other     ? std::string("not a regular file")
-                                                                    : std::string("cannot be opened")));
+    image_error(run_, "cannot read the DLF " + path_ + ": " + open_problem(file_.error()));
     return false;
   }
-  if (!advance() || (line_ != "v2.00" && line_ != "v1.00")) {
+  bool read = advance();
+  if (read && line_.starts_with("\xEF\xBB\xBF")) line_.erase(0, 3);  // a byte-order mark an editor added
+  if (!read && errors_ > 0) return false;  // reported by read_line
+  if (!read || (line_ != "v2.00" && line_ != "v1.00")) {
     error(1, line_number_ == 0 ? "the file is empty; a DLF starts with v1.00 or v2.00"
                                : "not a DLF: the first line must be v1.00 or v2.00");
     return false;
@@ -88,7 +126,7 @@ bool DlfStream::open(DlfHeader &header) {
 bool DlfStream::next(DlfItem &item) {
   while (run_.error_count < IMAGE_ERROR_LIMIT && advance()) {
     // The last line is the closing line: look one line ahead to know.
-    has_ahead_ = reader_.read_line(ahead_);
+    has_ahead_ = read_line(ahead_);
     bool last = !has_ahead_;
     uint64_t offset = 0;
     std::string problem = parse_item(line_, offset, item.host_path);
@@ -114,7 +152,6 @@ bool DlfStream::next(DlfItem &item) {
     item.line = line_number_;
     return true;
   }
-  if (reader_.failed()) error(line_number_, "cannot read the DLF further: the read failed");
   if (closing_line_ == 0 && errors_ == 0) error(line_number_, "the DLF ends before its closing line");
   if (first_item_ && errors_ == 0) error(line_number_, "the DLF holds no system file at offset 0");
   return false;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/line_reader.h"
+#include "host/disc_file.h"
 #include "image/image_run.h"
 
 namespace qorv {
@@ -43,11 +43,18 @@ public:
 
 private:
   bool advance();  // the next line into `line_`; false at the end
+  // The next line of the file into `line` (without its LF or CR LF); false at
+  // the end, or (reported) for a line too long to be a DLF's.
+  bool read_line(std::string &line);
   void error(int32_t line, const std::string &what);
 
   ImageRun &run_;
   std::string path_;
-  LineReader reader_;
+  DiscFileReader file_;
+  uint64_t file_offset_ = 0;  // of the next byte to read into `buffer_`
+  std::string buffer_;        // bytes read and not yet taken
+  size_t taken_ = 0;
+  bool at_end_ = false;
   std::string line_, ahead_;
   bool has_ahead_ = false;
   int32_t line_number_ = 0;
