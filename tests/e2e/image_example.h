@@ -43,6 +43,8 @@ public:
   explicit ExampleDisc(const std::string &mode) : mode_(mode) {
     std::filesystem::copy(std::string(QORV_SOURCE_DIR) + "/examples", dir_.path(),
                           std::filesystem::copy_options::recursive);
+    // out/ is scratch space of `make demo`: start without what it left.
+    std::filesystem::remove_all(dir_.at("out"));
     dir_.mkdir("out");
     std::string command = "cd '" + dir_.path() + "' && '" + QORV_BINARY + "' common.ddf " + mode +
                           ".ddf 2>/dev/null";
