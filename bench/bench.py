@@ -6,6 +6,7 @@
   bench.py compare   rerun every snapshot case and compare the outputs byte for byte
   bench.py prepare   only generate the trees and descriptions
   bench.py selftest  unit checks of the generators
+  bench.py image     time QorvImage build against `cat` of the same files (imagebench.py)
 
 Settings come from options or the environment: BENCH_DIR (scratch folder,
 /tmp/qorv-bench), BENCH_SEED (1), BENCH_REPEAT (5), BENCH_CASES
@@ -378,6 +379,29 @@ def command_compare(args):
     return 1 if differences else 0
 
 
+# ------------------------------------------------------------------ image
+
+def command_image(args):
+    import imagebench
+    bench_dir, seed, _ = settings(args)
+    binary = binary_path(args)
+    image_tool = os.path.join(os.path.dirname(binary), "QorvImage")
+    if not os.access(image_tool, os.X_OK):
+        sys.exit(f"no QorvImage beside {binary}; build it first (make bench-image builds it)")
+    repeat = int(args.repeat or os.environ.get("BENCH_REPEAT", "3"))
+    rows = imagebench.run_image_cases(image_tool, binary, bench_dir, seed, repeat, spawn)
+    report = imagebench.format_table(rows) + "\n" + "\n".join(
+        f"- {label}: {shown} {'PASS' if ok else 'FAIL'}" for label, shown, ok in imagebench.check_targets(rows)) + "\n"
+    print()
+    print(f"{repeat} runs each, alternating; medians of wall time; peak RSS is the largest of {repeat} further runs.")
+    print(report)
+    with open(os.path.join(bench_dir, "image-results.md"), "w") as f:
+        f.write(report)
+    with open(os.path.join(bench_dir, "image-results.json"), "w") as f:
+        json.dump({"seed": seed, "repeat": repeat, "rows": rows}, f, indent=1)
+    return 0
+
+
 # ------------------------------------------------------------------ prepare / selftest
 
 def command_prepare(args):
@@ -395,7 +419,7 @@ def command_selftest(_args):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("command", choices=["run", "snapshot", "compare", "prepare", "selftest"])
+    parser.add_argument("command", choices=["run", "snapshot", "compare", "prepare", "selftest", "image"])
     parser.add_argument("--binary", default="build-release/QorvMakeDlf")
     parser.add_argument("--bench-dir")
     parser.add_argument("--seed", type=int)
@@ -405,7 +429,7 @@ def main():
     parser.add_argument("--snapshot", help="snapshot folder")
     args = parser.parse_args()
     command = {"run": command_run, "snapshot": command_snapshot, "compare": command_compare,
-               "prepare": command_prepare, "selftest": command_selftest}[args.command]
+               "prepare": command_prepare, "selftest": command_selftest, "image": command_image}[args.command]
     return command(args)
 
 
