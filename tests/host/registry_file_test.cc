@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 #include "support/test_support.h"
@@ -54,7 +53,6 @@ TEST_F(RegistryFileLocation, MissingFileOrDirectoryMeansNoValues) {
   EXPECT_FALSE(read_all().opened);
   std::string bytes("REGEDIT4\r\n\0\xFF", 12);
   ::setenv("QORV_REGISTRY_FILE", dir.write("v.reg", bytes).c_str(), 1);
-  EXPECT_TRUE(read_all().opened);
   EXPECT_EQ(read_all().bytes, bytes);
 }
 
