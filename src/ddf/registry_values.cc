@@ -84,51 +84,6 @@ std::optional<std::string> take_quoted(std::string_view &s) {
   return std::nullopt;
 }
 
-enum class HeadVerdict { Undecided, Export, NotExport };
-
-// Tells from the first bytes of a file, as they come in, whether its first
-// line is one of the header lines (blanks around it allowed): the bytes after
-// the first line are only read once it is. Each call is given the bytes read
-// so far and looks only at those it has not seen; the text kept is never
-// longer than a header line, whatever the file holds.
-class ExportHead {
-public:
-  HeadVerdict look(std::string_view bytes) {
-    if (verdict_ != HeadVerdict::Undecided) return verdict_;
-    if (at_ == 0) {
-      constexpr std::string_view utf16_bom = "\xFF\xFE", utf8_bom = "\xEF\xBB\xBF";
-      if (bytes.size() < 3 && (utf16_bom.starts_with(bytes) || utf8_bom.starts_with(bytes))) return verdict_;
-      if (bytes.starts_with(utf16_bom)) width_ = 2;
-      at_ = bytes.starts_with(utf16_bom) ? 2 : bytes.starts_with(utf8_bom) ? 3 : 0;
-    }
-    for (; at_ + width_ <= bytes.size(); at_ += width_) {
-      uint32_t c = static_cast<unsigned char>(bytes[at_]);
-      if (width_ == 2) c |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at_ + 1])) << 8;
-      if (c == '\n') return verdict_ = is_header(line_) ? HeadVerdict::Export : HeadVerdict::NotExport;
-      if (c == ' ' || c == '\t' || c == '\r') {
-        // Blanks count only between words; more than a header line holds
-        // already rule the line out if a word follows.
-        if (!line_.empty() && blanks_.size() <= kHeaders[1].size()) blanks_ += static_cast<char>(c);
-        continue;
-      }
-      line_ += blanks_;
-      blanks_.clear();
-      line_ += static_cast<char>(c < 0x80 ? c : 0);  // no header holds other characters
-      if (!kHeaders[0].starts_with(line_) && !kHeaders[1].starts_with(line_)) return verdict_ = HeadVerdict::NotExport;
-    }
-    return verdict_;
-  }
-
-private:
-  static bool is_header(std::string_view line) { return line == kHeaders[0] || line == kHeaders[1]; }
-
-  HeadVerdict verdict_ = HeadVerdict::Undecided;
-  size_t at_ = 0;     // the next byte to look at
-  size_t width_ = 1;  // 2: UTF-16LE
-  std::string line_;  // the first line's text so far, from its first word
-  std::string blanks_;
-};
-
 enum class ValueKind { Text, Deletion, Other, Malformed };
 
 struct ValueLine {
@@ -201,10 +156,38 @@ std::vector<RegistryValue> parse_registry_export(std::string_view bytes) {
   return values;
 }
 
+RegistryExportHead::Verdict RegistryExportHead::look(std::string_view bytes) {
+  if (verdict_ != Verdict::Undecided) return verdict_;
+  if (at_ == 0) {
+    constexpr std::string_view utf16_bom = "\xFF\xFE", utf8_bom = "\xEF\xBB\xBF";
+    if (bytes.size() < 3 && (utf16_bom.starts_with(bytes) || utf8_bom.starts_with(bytes))) return verdict_;
+    if (bytes.starts_with(utf16_bom)) width_ = 2;
+    at_ = bytes.starts_with(utf16_bom) ? 2 : bytes.starts_with(utf8_bom) ? 3 : 0;
+  }
+  auto is_header = [](std::string_view line) { return line == kHeaders[0] || line == kHeaders[1]; };
+  for (; at_ + width_ <= bytes.size(); at_ += width_) {
+    uint32_t c = static_cast<unsigned char>(bytes[at_]);
+    if (width_ == 2) c |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at_ + 1])) << 8;
+    if (c == '\n') return verdict_ = is_header(line_) ? Verdict::Export : Verdict::NotExport;
+    if (c == ' ' || c == '\t' || c == '\r') {
+      // Blanks count only between words; more than a header line holds
+      // already rule the line out if a word follows.
+      if (!line_.empty() && blanks_.size() <= kHeaders[1].size()) blanks_ += static_cast<char>(c);
+      continue;
+    }
+    line_ += blanks_;
+    blanks_.clear();
+    line_ += static_cast<char>(c < 0x80 ? c : 0);  // no header holds other characters
+    if (!kHeaders[0].starts_with(line_) && !kHeaders[1].starts_with(line_)) return verdict_ = Verdict::NotExport;
+  }
+  return verdict_;
+}
+
 RegistryRead read_host_registry() {
-  ExportHead head;
-  RegistryExportBytes file = read_registry_export(
-      REGISTRY_EXPORT_LIMIT, [&head](std::string_view bytes) { return head.look(bytes) != HeadVerdict::NotExport; });
+  RegistryExportHead head;
+  RegistryExportBytes file = read_registry_export(REGISTRY_EXPORT_LIMIT, [&head](std::string_view bytes) {
+    return head.look(bytes) != RegistryExportHead::Verdict::NotExport;
+  });
   RegistryRead read{std::move(file.path), file.opened, file.over_limit, {}};
   if (file.opened && !file.over_limit) read.values = parse_registry_export(file.bytes);
   return read;
