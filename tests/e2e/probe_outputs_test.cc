@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -25,17 +24,16 @@ std::string at(std::string text, const std::string &dir) {
   return text;
 }
 
-// Every entry below `root`: a file's size and digest, a link's target, or its kind.
-std::map<std::string, std::string> snapshot(const std::string &root) {
-  std::map<std::string, std::string> entries;
+// Every entry below `root`, a file with its size and digest, a link with
+// its target.
+std::string snapshot(const std::string &root) {
+  std::string out;
   for (const fs::directory_entry &e : fs::recursive_directory_iterator(root)) {
-    const bool file = e.is_regular_file() && !e.is_symlink();
-    const std::string bytes = file ? read_file(e.path()) : "";
-    entries[e.path()] = e.is_symlink() ? "link " + fs::read_symlink(e.path()).string()
-                        : file         ? std::to_string(std::hash<std::string>{}(bytes)) + " " + std::to_string(bytes.size())
-                                       : "other";
+    const std::string bytes = e.is_regular_file() && !e.is_symlink() ? read_file(e.path()) : "";
+    out += e.path().string() + (e.is_symlink() ? " -> " + fs::read_symlink(e.path()).string() : "") + " " +
+           std::to_string(bytes.size()) + " " + std::to_string(std::hash<std::string>{}(bytes)) + "\n";
   }
-  return entries;
+  return out;
 }
 
 struct Probe {
@@ -67,16 +65,16 @@ TEST(ProbeOutputs, RunsOfTheProgram) {
       {"mkdir g && echo v >g/v.bin && ln g/v.bin out/v.bin",
        "[PathList]\nG = \"g\", \"@/g\"\n[Output]\nSystemFileName = \"@/out/v.bin\"\n", "", 255,
        base + "Error: @/out/v.bin is both an input and an output file.\n"},
-      // A FIFO would block; /dev/null is fine.
+      // A FIFO would block (/dev/null is fine, below).
       {"mkfifo out/fifo", "[Output]\nConfigFileName = \"@/out/fifo\"\n", "", 255, base + "Error: @/out/fifo is not a file.\n"},
-      {"", "[Output]\nLayoutFileName = \"/dev/null\"\n", "", 0, base, true},
       // Line breaks in names the DLF lists: from the environment, and as written.
       {"mkdir \"$PROBE_ROOT\"", "[Input]\nDvdRoot = \"$(PROBE_ROOT)\"\n[Output]\nSystemFileName = \"@/out/s\rx.bin\"\n", "",
        255, base + "Error: @/out/s\rx.bin has a line break in its name.\nError: @/disc\nroot has a line break in its name.\n"},
-      // Registry export files: endless (its first bytes tell it is none),
+      // Registry export files: endless (its first bytes tell it is none;
+      // the DLF goes to /dev/null),
       // larger than 64 MiB (read once: one warning), and one that cannot be
       // held twice (as read and as text) in the address space.
-      {"ln -s /dev/zero q.reg", refs, "", 0, undefined + base, true},
+      {"ln -s /dev/zero q.reg", refs + "[Output]\nLayoutFileName = \"/dev/null\"\n", "", 0, undefined + base, true},
       {"echo REGEDIT4 >q.reg && truncate -s 67108865 q.reg", refs, "", 0,
        "Warning: @/q.reg is larger than 64 MiB and is not read.\n" + undefined + base, true},
       {"echo REGEDIT4 >q.reg && truncate -s 60M q.reg", refs, as64, 255, "Error: Out of memory.\n"},
@@ -102,7 +100,7 @@ TEST(ProbeOutputs, RunsOfTheProgram) {
     ScopedEnvironment registry("QORV_REGISTRY_FILE", dir + "/q.reg"), root("PROBE_ROOT", dir + "/disc\nroot");
     ASSERT_EQ(std::system(("cd " + dir + " && " + at(p.setup.empty() ? "true" : p.setup, dir)).c_str()), 0);
     const std::string over = disc.dir().write("over.ddf", at(p.overrides, dir));
-    const auto before = p.writes ? std::map<std::string, std::string>() : snapshot(dir);
+    const std::string before = p.writes ? "" : snapshot(dir);
     const std::string command = (p.limits.empty() ? "" : "prlimit " + p.limits + " ") + QORV_BINARY + " " +
                                 disc.base() + " " + over + " 2>" + dir + "/err >/dev/null";
     const int status = std::system(command.c_str());
