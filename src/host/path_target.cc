@@ -52,19 +52,21 @@ PathTarget find_path_target(const std::string &path) {
   PathTarget target;
   if (path.empty()) return target;
 
-  // A link is followed to the path it names, relative to the link's folder,
-  // whether or not anything is there.
-  std::string at = path;
-  std::string link;
-  for (int hops = 0; hops < MAX_LINKS && read_link(at, link); ++hops)
-    at = link.starts_with('/') ? link : folder_of(at) + "/" + link;
-
+  // What is there, as the host resolves the path (also the kernel's own
+  // links, such as those of /proc/self/fd, whose text names no path).
   struct stat st;
-  if (::stat(at.c_str(), &st) == 0) {
+  if (::stat(path.c_str(), &st) == 0) {
     target.kind = kind_of(st);
     target.id = node_of(st);
     target.size = static_cast<uint64_t>(st.st_size);
   }
+
+  // Where a file would be created: a link is followed to the path it names,
+  // relative to the link's folder, whether or not anything is there.
+  std::string at = path;
+  std::string link;
+  for (int hops = 0; hops < MAX_LINKS && read_link(at, link); ++hops)
+    at = link.starts_with('/') ? link : folder_of(at) + "/" + link;
   size_t slash = at.rfind('/');
   target.name = slash == std::string::npos ? at : at.substr(slash + 1);
   if (target.name.empty() || target.name == "." || target.name == "..") return target;
