@@ -18,7 +18,7 @@ configure = cmake -S . -B $(BUILD) --log-level=NOTICE -DCMAKE_BUILD_TYPE=RelWith
             -DQORV_TESTS=$(1) $(CMAKE_FLAGS)
 
 .PHONY: all build test test-sanitize demo install clean bench fuzz \
-        bench-build bench-snapshot bench-compare bench-selftest
+        bench-build bench-snapshot bench-compare bench-selftest bench-image
 
 all: build
 
@@ -44,13 +44,13 @@ test-sanitize:
 demo:
 	$(call deps,build)
 	$(call configure,AUTO)
-	cmake --build $(BUILD) -j $(JOBS) --target QorvMakeDlf
-	@sh examples/demo.sh $(BUILD)/QorvMakeDlf
+	cmake --build $(BUILD) -j $(JOBS) --target QorvMakeDlf QorvImage
+	@sh examples/demo.sh $(BUILD)/QorvMakeDlf $(BUILD)/QorvImage
 
 install:
 	$(call deps,build)
 	$(call configure,AUTO) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
-	cmake --build $(BUILD) -j $(JOBS) --target QorvMakeDlf
+	cmake --build $(BUILD) -j $(JOBS) --target QorvMakeDlf QorvImage
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 FUZZ_SECONDS ?= 60
@@ -74,7 +74,7 @@ BENCH = $(BENCH_PY) bench/bench.py --binary $(BUILD_REL)/QorvMakeDlf
 bench-build:
 	$(call deps,bench)
 	cmake -S . -B $(BUILD_REL) -DCMAKE_BUILD_TYPE=Release -DQORV_TESTS=OFF $(CMAKE_FLAGS)
-	cmake --build $(BUILD_REL) -j $(JOBS) --target QorvMakeDlf
+	cmake --build $(BUILD_REL) -j $(JOBS) --target QorvMakeDlf QorvImage
 
 bench: bench-build
 	$(BENCH) run
@@ -86,6 +86,10 @@ bench-snapshot: bench-build
 # ... and compares a later build's outputs with them, byte for byte.
 bench-compare: bench-build
 	$(BENCH) compare
+
+# The image cases: QorvImage build against cat of the same files (bench/imagebench.py).
+bench-image: bench-build
+	$(BENCH) image
 
 bench-selftest:
 	$(call deps,bench)

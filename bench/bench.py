@@ -6,10 +6,11 @@
   bench.py compare   rerun every snapshot case and compare the outputs byte for byte
   bench.py prepare   only generate the trees and descriptions
   bench.py selftest  unit checks of the generators
+  bench.py image     time QorvImage build against `cat` of the same files (imagebench.py)
 
 Settings come from options or the environment: BENCH_DIR (scratch folder,
 /tmp/qorv-bench), BENCH_SEED (1), BENCH_REPEAT (5), BENCH_CASES
-("plain:10000,heavy:50000", default the five standard cases), BENCH_FILES
+("plain:10000,heavy:50000", default the seven standard cases), BENCH_FILES
 (one file count for every case, for quick checks), BENCH_SNAPSHOT
 ($BENCH_DIR/snapshot), BENCH_STRICT (1: exit 1 when a target is missed).
 """
@@ -135,7 +136,8 @@ def prepared(bench_dir, seed, selected):
 
 TARGETS_TEXT = """\
 Targets: plain 200,000 ratio <= 1.3 and <= 512 bytes/file; time per file at 200,000 <= 1.3 x at 10,000;
-heavy 50,000 ratio <= 2; storm 50,000 ratio <= 3."""
+heavy 50,000 ratio <= 2; storm 50,000 ratio <= 3; pathlist and origins 160,000 (as many description
+lines as files) <= 2 s."""
 
 
 def check_targets(rows):
@@ -154,6 +156,8 @@ def check_targets(rows):
         checks.append(("time/file 200,000 <= 1.3 x 10,000", f"{growth:.2f} x", growth <= 1.3))
     add("heavy-50000 ratio <= 2", "heavy-50000", lambda r: r["ratio"] <= 2, lambda r: f"{r['ratio']:.2f}")
     add("storm-50000 ratio <= 3", "storm-50000", lambda r: r["ratio"] <= 3, lambda r: f"{r['ratio']:.2f}")
+    for case in ("pathlist-160000", "origins-160000"):
+        add(f"{case} <= 2 s", case, lambda r: r["tool_s"] <= 2, lambda r: f"{r['tool_s']:.2f} s")
     return checks
 
 
@@ -375,6 +379,29 @@ def command_compare(args):
     return 1 if differences else 0
 
 
+# ------------------------------------------------------------------ image
+
+def command_image(args):
+    import imagebench
+    bench_dir, seed, _ = settings(args)
+    binary = binary_path(args)
+    image_tool = os.path.join(os.path.dirname(binary), "QorvImage")
+    if not os.access(image_tool, os.X_OK):
+        sys.exit(f"no QorvImage beside {binary}; build it first (make bench-image builds it)")
+    repeat = int(args.repeat or os.environ.get("BENCH_REPEAT", "3"))
+    rows = imagebench.run_image_cases(image_tool, binary, bench_dir, seed, repeat, spawn)
+    report = imagebench.format_table(rows) + "\n" + "\n".join(
+        f"- {label}: {shown} {'PASS' if ok else 'FAIL'}" for label, shown, ok in imagebench.check_targets(rows)) + "\n"
+    print()
+    print(f"{repeat} runs each, alternating; medians of wall time; peak RSS is the largest of {repeat} further runs.")
+    print(report)
+    with open(os.path.join(bench_dir, "image-results.md"), "w") as f:
+        f.write(report)
+    with open(os.path.join(bench_dir, "image-results.json"), "w") as f:
+        json.dump({"seed": seed, "repeat": repeat, "rows": rows}, f, indent=1)
+    return 0
+
+
 # ------------------------------------------------------------------ prepare / selftest
 
 def command_prepare(args):
@@ -392,7 +419,7 @@ def command_selftest(_args):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("command", choices=["run", "snapshot", "compare", "prepare", "selftest"])
+    parser.add_argument("command", choices=["run", "snapshot", "compare", "prepare", "selftest", "image"])
     parser.add_argument("--binary", default="build-release/QorvMakeDlf")
     parser.add_argument("--bench-dir")
     parser.add_argument("--seed", type=int)
@@ -402,7 +429,7 @@ def main():
     parser.add_argument("--snapshot", help="snapshot folder")
     args = parser.parse_args()
     command = {"run": command_run, "snapshot": command_snapshot, "compare": command_compare,
-               "prepare": command_prepare, "selftest": command_selftest}[args.command]
+               "prepare": command_prepare, "selftest": command_selftest, "image": command_image}[args.command]
     return command(args)
 
 

@@ -5,7 +5,7 @@ Layout of the scratch folder (BENCH_DIR, /tmp/qorv-bench by default):
   trees/<shape>-s<seed>-n<files>-v<version>/root    the source tree (sparse files)
   sys/                                              loader, boot, BI2, ZEM system file
   cases/<case>-s<seed>/description.ddf              the description file
-  cases/<case>-s<seed>/grafts/                      [PathList] host directories (heavy)
+  cases/<case>-s<seed>/grafts/                      [PathList] host directories (heavy, pathlist)
   cases/<case>-s<seed>/out/                         DLF, system file, config file, logs
 """
 
@@ -15,8 +15,12 @@ import ddfgen
 import treegen
 
 DEFAULT_CASES = [("plain", 10000), ("plain", 50000), ("plain", 200000),
-                 ("heavy", 50000), ("storm", 50000)]
-SHAPE = {"plain": "normal", "heavy": "normal", "storm": "long"}
+                 ("heavy", 50000), ("storm", 50000), ("pathlist", 160000), ("origins", 160000)]
+SHAPE = {"plain": "normal", "heavy": "normal", "storm": "long", "pathlist": "normal", "origins": "normal"}
+# The number in a case's name is the number of files of its tree, except for
+# "pathlist", where it is the number of [PathList] lines (grafts), on the tree
+# of plain-10000; "origins" has one [LbaOrigin] line per file.
+TREE_FILES = {"pathlist": 10000}
 
 
 class Case:
@@ -59,7 +63,7 @@ def _model(shape, seed, files):
 
 def prepare(case, bench_dir, log=print):
     """Creates (or reuses) the case's tree and writes its description."""
-    tree = _model(SHAPE[case.kind], case.seed, case.files)
+    tree = _model(SHAPE[case.kind], case.seed, TREE_FILES.get(case.kind, case.files))
     case.root = treegen.materialize(tree, os.path.join(bench_dir, "trees"), log)
     sysfiles = ddfgen.write_system_inputs(os.path.join(bench_dir, "sys"))
     os.makedirs(case.out_dir, exist_ok=True)
@@ -68,6 +72,11 @@ def prepare(case, bench_dir, log=print):
     elif case.kind == "heavy":
         text = ddfgen.heavy(case.name, tree, case.root, sysfiles, case.out_dir,
                             os.path.join(case.home, "grafts"))
+    elif case.kind == "pathlist":
+        text = ddfgen.pathlist(case.name, tree, case.root, sysfiles, case.out_dir,
+                               os.path.join(case.home, "grafts", "empty"), case.files)
+    elif case.kind == "origins":
+        text = ddfgen.origins(case.name, tree, case.root, sysfiles, case.out_dir)
     else:
         text = ddfgen.storm(case.name, tree, case.root, sysfiles, case.out_dir)
     try:

@@ -11,6 +11,10 @@ layout sections that name only files that exist and stay on the disc.
          "-"), 100 [LayoutOff] patterns and 20 [PathList] grafts; FST = new.
   storm: [LbaAlign] and [LayoutOff] patterns of 30 stars each, for a tree of
          long paths.
+  pathlist: one [PathList] line per file of the tree, each grafting one
+         empty host folder under a top-level disc folder of its own.
+  origins: every file of the tree fixed by [LbaOrigin], in chains of an
+         origin and one follower: one line per file.
 """
 
 import os
@@ -452,4 +456,57 @@ def storm(case, tree, root, sysfiles, out_dir, patterns=100, stars=30):
                     _fst_user_end(start + free), False)
     lines += ["", "[LbaAlign]"] + align
     lines += ["", "[LayoutOff]"] + off
+    return "\n".join(lines) + "\n"
+
+
+# ------------------------------------------------------- pathlist and origins
+
+# Every 1000th [PathList] line gives the name of the line 500 before it again
+# (warning 1024): its folder takes that line's place.
+REDEFINE_EVERY, REDEFINE_BACK = 1000, 500
+
+
+def pathlist(case, tree, root, sysfiles, out_dir, graft_dir, lines=None):
+    """[PathList] of `lines` lines (one per file of the tree by default): each
+    grafts the empty host folder `graft_dir` under the top-level disc folder
+    graft-NNNNNN; "-" never occurs in a tree's names, so none clashes."""
+    _check_name(root, "DvdRoot")
+    _check_name(graft_dir, "[PathList] host directory")
+    os.makedirs(graft_dir, exist_ok=True)
+    lines = tree.n_files if lines is None else lines
+    entries = []
+    for i in range(lines):
+        name = i - REDEFINE_BACK if i % REDEFINE_EVERY == REDEFINE_EVERY - 1 else i
+        entries.append(f'Graft{name:06d} = "graft-{i:06d}", "{graft_dir}"')
+    files = sum(round_up(extent(s), 4) for _, _, s in tree.files)
+    names = _tree_names(tree) + sum(len(f"graft-{i:06d}") + 1 for i in range(lines))
+    start = _user_area_start_estimate(len(tree.dirs) + len(tree.files) + lines, names)
+    lines_out = _header(case, tree.seed, tree.n_files, root, sysfiles, out_dir,
+                        _fst_user_end(start + files), False)
+    lines_out += ["", "[PathList]"] + entries
+    return "\n".join(lines_out) + "\n"
+
+
+def origins(case, tree, root, sysfiles, out_dir, gap=0x800):
+    """[LbaOrigin] fixing every file of the tree, in tree order, two files per
+    chain ("+" and "-" in turn), at rising LBAs on multiples of `gap` with at
+    least `gap` bytes between chains."""
+    _check_name(root, "DvdRoot")
+    start = _user_area_start_estimate(len(tree.dirs) + len(tree.files), _tree_names(tree))
+    cursor, entries = start, []
+    for c in range(0, len(tree.files), 2):
+        members = range(c, min(c + 2, len(tree.files)))
+        span = sum(round_up(extent(tree.files[k][2]), 4) for k in members)
+        forward = c % 4 == 0
+        if forward:
+            lba = round_up(cursor, gap)
+            cursor = lba + span + gap
+        else:
+            lba = round_up(cursor + span, gap)
+            cursor = lba + gap
+        paths = [tree.file_path(k) for k in members]
+        entries.append(f'0x{lba:X} = "{paths[0]}", {"+" if forward else "-"}')
+        entries += [f'0x{lba:X} :: "{p}"' for p in paths[1:]]
+    lines = _header(case, tree.seed, tree.n_files, root, sysfiles, out_dir, _fst_user_end(cursor), False)
+    lines += ["", "[LbaOrigin]"] + entries
     return "\n".join(lines) + "\n"

@@ -1,12 +1,19 @@
 #!/bin/sh
-# Runs QorvMakeDlf on the shipped ZEM example and shows what it made.
-# Usage: sh examples/demo.sh [path/to/QorvMakeDlf]     (make demo passes build/QorvMakeDlf)
+# Runs QorvMakeDlf on the shipped ZEM example and shows what it made, then
+# builds the disc image with QorvImage and verifies it.
+# Usage: sh examples/demo.sh [path/to/QorvMakeDlf [path/to/QorvImage]]
+#        (make demo passes build/QorvMakeDlf build/QorvImage)
 # The outputs go to examples/out/, which is not kept in the repository.
 
 tool=${1:-build/QorvMakeDlf}
 case $tool in
   /*) ;;
   *) tool=$(pwd)/$tool ;;
+esac
+image_tool=${2:-$(dirname "$tool")/QorvImage}
+case $image_tool in
+  /*) ;;
+  *) image_tool=$(pwd)/$image_tool ;;
 esac
 if [ ! -x "$tool" ]; then
   echo "demo: no QorvMakeDlf at $tool (build it first: make build)" >&2
@@ -16,7 +23,7 @@ fi
 # The description files name their inputs and outputs relative to the examples folder.
 cd "$(dirname "$0")" || exit 1
 mkdir -p out || exit 1
-rm -f out/zem.dlf out/zem_system.bin out/zem_config.bin out/zem.log
+rm -f out/zem.dlf out/zem_system.bin out/zem_config.bin out/zem.log out/zem.img
 
 echo "== Running: QorvMakeDlf common.ddf zem.ddf   (in examples/)"
 "$tool" common.ddf zem.ddf 2>out/zem.log
@@ -58,3 +65,20 @@ case ${1:-build/QorvMakeDlf} in
 esac
 echo "   cd examples && $shown common.ddf ht.ddf"
 echo "   (writes out/ht.dlf and out/ht_system.bin; HT mode has no configuration file)"
+
+if [ ! -x "$image_tool" ]; then
+  echo "demo: no QorvImage at $image_tool: the image is not built" >&2
+  exit 0
+fi
+echo
+echo "== Running: QorvImage build out/zem.dlf, then QorvImage verify out/zem.dlf out/zem.img"
+for command in build verify; do
+  if [ $command = build ]; then set -- build -q out/zem.dlf; else set -- verify out/zem.dlf out/zem.img; fi
+  messages=$("$image_tool" "$@" 2>&1)
+  status=$?
+  echo "$messages" | sed 's/^/   /'
+  if [ "$status" -ne 0 ]; then
+    echo "demo: QorvImage $command failed with exit status $status" >&2
+    exit "$status"
+  fi
+done

@@ -84,32 +84,33 @@ StoreResult add_path_mapping(Section &section, const FormRecord &form, PathMappi
   StoreResult r = admit_key(section, form.id, form.id);
   if (r != StoreResult::New && r != StoreResult::Exists) return r;
   auto &table = entry_for<PathTable>(section, form, mapping.line);
-  for (PathMapping &m : table.items) {
-    if (m.name == mapping.name) {
-      m.line = mapping.line;
-      m.fst_dir = std::move(mapping.fst_dir);
-      m.host_dir = std::move(mapping.host_dir);
-      return StoreResult::Exists;
-    }
+  auto [it, added] = table.by_name.try_emplace(mapping.name, table.items.size());
+  if (added) {
+    table.items.push_back(std::move(mapping));
+    return StoreResult::New;
   }
-  table.items.push_back(std::move(mapping));
-  return StoreResult::New;
+  PathMapping &m = table.items[it->second];  // keeps its place in the list
+  m.line = mapping.line;
+  m.fst_dir = std::move(mapping.fst_dir);
+  m.host_dir = std::move(mapping.host_dir);
+  return StoreResult::Exists;
 }
 
 StoreResult add_origin(Section &section, const FormRecord &form, OriginRequest origin) {
   StoreResult r = admit_key(section, form.id, form.id);
   if (r != StoreResult::New && r != StoreResult::Exists) return r;
   if (find_origin(section, origin.lba)) return StoreResult::Exists;
-  entry_for<OriginTable>(section, form, origin.line).items.push_back(std::move(origin));
+  auto &table = entry_for<OriginTable>(section, form, origin.line);
+  table.by_lba.emplace(origin.lba, table.items.size());
+  table.items.push_back(std::move(origin));
   return StoreResult::New;
 }
 
 OriginRequest *find_origin(Section &section, int64_t lba) {
   auto *table = dynamic_cast<OriginTable *>(find_entry(section, key::OriginForm));
   if (!table) return nullptr;
-  for (OriginRequest &o : table->items)
-    if (o.lba == lba) return &o;
-  return nullptr;
+  auto it = table->by_lba.find(lba);
+  return it == table->by_lba.end() ? nullptr : &table->items[it->second];
 }
 
 const Entry *find_setting(const SettingsStore &store, KeyId section, KeyId key, unsigned mask) {

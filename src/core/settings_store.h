@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/keyword_table.h"
@@ -59,8 +60,11 @@ struct PathMapping {
   std::string host_dir;
 };
 
+// Items are added only through `add_path_mapping`, which keeps `by_name`
+// (name -> index in `items`), so a redefinition is found without a search.
 struct PathTable final : Entry {
   std::vector<PathMapping> items;
+  std::unordered_map<std::string, size_t> by_name;
 };
 
 struct OriginRequest {
@@ -76,8 +80,11 @@ struct OriginRequest {
   int32_t replica_index = -1;
 };
 
+// Items are added only through `add_origin`, which keeps `by_lba` (LBA ->
+// index in `items`) for the redefinition check and the followers.
 struct OriginTable final : Entry {
   std::vector<OriginRequest> items;
+  std::unordered_map<int64_t, size_t> by_lba;
 };
 
 struct Section {

@@ -42,6 +42,11 @@ void DescriptionReader::report_warning(std::string_view text) const {
 int DescriptionReader::next_char() {
   while (position_ >= line_.size()) {
     if (!stream_.is_open() || !stream_.read_line(line_)) {
+      if (stream_.is_open() && stream_.line_too_long()) {
+        ++line_number_;
+        report_error("line is too long");
+        stream_.close();  // the rest of the file is not read
+      }
       line_.clear();
       position_ = 0;
       return -1;

@@ -18,6 +18,10 @@ namespace qorv {
 
 struct RunState;
 
+// Longer lines are refused, so that an endless source without line feeds
+// (a device, a runaway generator) cannot fill the memory.
+inline constexpr size_t MAX_LINE_LENGTH = size_t{64} << 20;
+
 class DescriptionReader {
 public:
   explicit DescriptionReader(VariableLookup lookup = host_variable_lookup());
@@ -41,6 +45,9 @@ public:
   const std::string &symbol_text() const { return symbol_text_; }
   // True when reading the file failed before its end.
   bool read_failed() const { return stream_.failed(); }
+  // True when the file was read only up to a line longer than
+  // MAX_LINE_LENGTH (reported as "line is too long").
+  bool stopped_at_long_line() const { return stream_.line_too_long(); }
 
   // The callbacks installed by `open`.
   void report_error(std::string_view text) const;
@@ -51,7 +58,7 @@ private:
   TokenKind scan_number(TokenValue &value);
   TokenKind scan_identifier(TokenValue &value);
 
-  LineReader stream_;
+  LineReader stream_{MAX_LINE_LENGTH};
   VariableLookup lookup_;
   std::string file_name_;
   int32_t line_number_ = 0;

@@ -1,8 +1,12 @@
-// Listing one host directory, and looking up one host path. Kinds and sizes
-// come from each entry's status with symbolic links followed.
+// Walking host directories from open handles: a directory is opened once,
+// listed, and its subdirectories are opened from it by name, so no call
+// needs a whole path and a tree may nest deeper than the host's path length
+// limit. Also looking up one host path. Kinds and sizes come from each
+// entry's status with symbolic links followed.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,15 +40,53 @@ struct HostListing {
   std::string names;
 };
 
+// An open host directory, closed when it goes away. What it holds is the
+// host backend's own (a descriptor on POSIX).
+class HostDirectory {
+public:
+  struct State;
+  HostDirectory();
+  explicit HostDirectory(State *state);
+  HostDirectory(HostDirectory &&) noexcept;
+  HostDirectory &operator=(HostDirectory &&) noexcept;
+  ~HostDirectory();
+
+  bool is_open() const { return state_ != nullptr; }
+  State *state() const { return state_.get(); }
+  void close() { state_.reset(); }
+
+private:
+  struct Closer {
+    void operator()(State *state) const;
+  };
+  std::unique_ptr<State, Closer> state_;
+};
+
+enum class OpenStatus {
+  Opened,
+  CannotOpen,   // missing, not a directory, or no access
+  TooManyOpen,  // the process may hold no more open files: close one and retry
+};
+
+// Opens the directory at `path`, following links.
+OpenStatus open_directory(const std::string &path, HostDirectory &dir);
+
+// Opens the directory `name` inside `parent`, following links.
+OpenStatus open_child_directory(const HostDirectory &parent, std::string_view name, HostDirectory &dir);
+
+// The identity of an open directory.
+HostNodeId directory_id(const HostDirectory &dir);
+
 enum class ListStatus {
   Listed,
-  CannotOpen,  // missing, not a directory, or no access
-  ReadFailed,  // the listing broke off; the items read so far are kept
+  TooManyOpen,  // as for OpenStatus: close another directory and retry
+  ReadFailed,   // the listing broke off; the items read so far are kept
 };
 
 // Fills `listing` with the entries of `dir` (without "." and ".."), in the
-// host's order: one listing and one status call per entry.
-ListStatus list_directory(const std::string &dir, HostListing &listing);
+// host's order: one listing and one status call per entry. A handle is
+// listed once.
+ListStatus list_directory(const HostDirectory &dir, HostListing &listing);
 
 struct HostPathInfo {
   bool exists = false;

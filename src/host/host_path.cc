@@ -26,10 +26,14 @@ std::string join_host_path(std::string_view dir, std::string_view name) {
   return out;
 }
 
-std::string absolute_path_text(std::string_view value) {
+namespace {
+
+// `value` resolved as text against the directory `current` (used when
+// `value` is relative).
+std::string resolve_path_text(std::string_view current, std::string_view value) {
   std::string full;
   if (value.empty() || value.front() != '/') {
-    full = current_directory();
+    full = current;
     full += '/';
   }
   full.append(value);
@@ -57,8 +61,17 @@ std::string absolute_path_text(std::string_view value) {
   return out;
 }
 
+}  // namespace
+
+std::optional<std::string> absolute_path_text(std::string_view value) {
+  if (!value.empty() && value.front() == '/') return resolve_path_text("", value);
+  std::string current = current_directory();
+  if (current.empty()) return std::nullopt;
+  return resolve_path_text(current, value);
+}
+
 std::string normal_path_text(std::string_view value) {
-  std::string out = absolute_path_text(value);
+  std::string out = resolve_path_text(current_directory(), value);
   if (out.size() > 1 && out.back() == '/') out.pop_back();
   return out;
 }

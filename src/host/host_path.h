@@ -1,6 +1,7 @@
 // Host paths as the description files and the command line give them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,11 +21,14 @@ std::string join_host_path(std::string_view dir, std::string_view name);
 // The absolute form of `value` for option -a, resolved as text: a value not
 // starting with "/" gets the current directory in front; empty and "."
 // components are dropped, ".." removes one component (never above "/"), and
-// a trailing "/" of the value is kept. No symbolic link is resolved.
-std::string absolute_path_text(std::string_view value);
+// a trailing "/" of the value is kept. No symbolic link is resolved. Nothing
+// when `value` is relative and the current directory cannot be read (it was
+// deleted).
+std::optional<std::string> absolute_path_text(std::string_view value);
 
 // `value` resolved as absolute_path_text does, without a trailing "/" (but
-// "/" itself): two spellings of one path give the same text.
+// "/" itself): two spellings of one path give the same text. Without a
+// current directory a relative value is resolved from "/".
 std::string normal_path_text(std::string_view value);
 
 }  // namespace qorv

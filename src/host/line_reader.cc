@@ -24,7 +24,7 @@ bool LineReader::open(const std::string &path) {
   fd_ = fd;
   buffer_.assign(kChunk, '\0');
   begin_ = end_ = 0;
-  at_eof_ = failed_ = false;
+  at_eof_ = failed_ = too_long_ = false;
 
   // Skip a byte-order mark; a file shorter than one keeps its bytes.
   while (end_ < 3 && fill()) {
@@ -67,15 +67,21 @@ bool LineReader::read_line(std::string &line) {
   for (;;) {
     const char *start = buffer_.data() + begin_;
     const void *lf = std::memchr(start, '\n', end_ - begin_);
+    size_t length = lf ? static_cast<size_t>(static_cast<const char *>(lf) - start) : end_ - begin_;
+    line.append(start, length);
+    begin_ += length;
+    // Over the limit, unless the one byte over is a carriage return that
+    // may still turn out to be part of the line end.
+    if (line.size() > max_line_length_ && (line.size() - max_line_length_ > 1 || line.back() != '\r')) {
+      too_long_ = at_eof_ = true;  // nothing more is read
+      begin_ = end_ = 0;
+      line = std::string();  // give the memory back
+      return false;
+    }
     if (lf) {
-      size_t length = static_cast<size_t>(static_cast<const char *>(lf) - start);
-      line.append(start, length);
-      begin_ += length + 1;
+      begin_ += 1;
       break;
     }
-    // No line feed yet: take what is there and read on.
-    line.append(start, end_ - begin_);
-    begin_ = end_;
     if (!fill()) break;  // the last line ends at the end of the file
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -64,11 +64,15 @@ bool run_layout_pass(RunState &run, const NameIndex &names, std::vector<Accepted
   }
   if (run.error_count != errors_before) return false;
 
-  // Keys: value << 16 plus the number of earlier definitions with the same
-  // value, so equal values keep the order in which they were written.
+  // Keys: value << 32 plus the number of earlier definitions with the same
+  // value, so equal values keep the order in which they were written. The
+  // value is 16 bits wide (out of range is an error while loading), and the
+  // count cannot reach 2^32: every definition is held in memory, so that
+  // many would take hundreds of GiB. (A count of 16 bits would carry into
+  // the value after 65,536 lines.)
   std::unordered_map<int64_t, int64_t> seen;
   for (AcceptedLayout &a : accepted) {
-    auto shifted = static_cast<int64_t>(static_cast<uint64_t>(a.request->value) << 16);
+    auto shifted = static_cast<int64_t>(static_cast<uint64_t>(a.request->value) << 32);
     a.key = shifted + seen[a.request->value]++;
   }
   for (const ReplicaOfRequest &r : replicas)

@@ -22,14 +22,19 @@ std::optional<uint64_t> bb2_number(const RunState &run, KeyId key) {
 
 }  // namespace
 
+std::optional<uint64_t> given_fst_max_length(const RunState &run) {
+  std::optional<uint64_t> max = bb2_number(run, key::FSTMaxLength);
+  if (max && *max / (run.is_ht() ? 1 : 4) == 0) return std::nullopt;  // a maximum of 0 counts as not given
+  return max;
+}
+
 bool write_bb2_region(RunState &run) {
   const uint64_t unit = run.is_ht() ? 1 : 4;
   auto stored = [unit](uint64_t value) { return static_cast<uint32_t>(value / unit); };
 
   const uint32_t fst_length = stored(run.fst_size);
   uint32_t fst_max_length = fst_length;
-  if (std::optional<uint64_t> max = bb2_number(run, key::FSTMaxLength); max && stored(*max) != 0)
-    fst_max_length = stored(*max);  // a maximum of 0 counts as not given
+  if (std::optional<uint64_t> max = given_fst_max_length(run)) fst_max_length = stored(*max);
 
   uint64_t fst_address;
   if (std::optional<uint64_t> address = bb2_number(run, key::FSTAddress))

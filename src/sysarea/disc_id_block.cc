@@ -14,9 +14,6 @@ namespace qorv {
 
 namespace {
 
-constexpr uint32_t ZEM_MAGIC = 0x5D1C9EA3;  // at 0x18 in ZEM mode
-constexpr uint32_t HT_MAGIC = 0xC2339F3D;   // at 0x1C in HT mode
-
 // The first `count` bytes of a text key; bytes past a shorter text stay zero.
 void copy_prefix(const RunState &run, KeyId key, uint8_t *field, size_t count) {
   const std::string *text = find_text(run.store, key::DiskID, key);
@@ -40,9 +37,9 @@ bool write_disk_id_region(RunState &run) {
   block[0x08] = static_cast<uint8_t>(number_or_zero(run, key::Streaming));
   block[0x09] = static_cast<uint8_t>(number_or_zero(run, key::StreamingBufSize));
   if (run.is_ht()) {
-    put_be32(block, 0x1C, HT_MAGIC);
+    put_be32(block, HT_MAGIC_OFFSET, HT_MAGIC);
   } else {
-    put_be32(block, 0x18, ZEM_MAGIC);
+    put_be32(block, ZEM_MAGIC_OFFSET, ZEM_MAGIC);
     std::copy(block.begin(), block.end(), run.disc_header_copy.begin());
   }
   return write_region(run, block.data(), DISC_ID_BLOCK_SIZE);

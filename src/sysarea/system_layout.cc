@@ -11,6 +11,7 @@
 #include "host/directory_listing.h"
 #include "host/host_file.h"
 #include "host/host_path.h"
+#include "sysarea/header_words.h"
 
 namespace qorv {
 
@@ -90,7 +91,7 @@ bool compute_system_layout(RunState &run) {
     run.user_area_end = saturating_minus(run.user_area_end, run.zem_sys_size + CONFIG_FILE_RESERVE);
     sys_file.close();
   }
-  return true;
+  return check_header_words(run);
 }
 
 }  // namespace qorv

@@ -16,7 +16,8 @@ namespace {
 
 const PathTable *path_table(const Layer &layer) { return find_table<PathTable>(layer, key::PathListForm); }
 
-// As long as a host path may be (a scanned tree nests no deeper either).
+// As long as a host path may be. Such an FST dir has at most 2048
+// components, as deep as the scan lets a folder nest.
 constexpr size_t MAX_FST_DIR_LENGTH = 4095;
 
 // An empty FST dir, or one with a leading, trailing or doubled backslash,
@@ -47,8 +48,11 @@ bool check_path_lists(RunState &run) {
     if (!table) continue;
     for (const PathMapping &item : table->items) {
       std::string host_dir = host_path_from_description(item.host_dir);
-      HostPathInfo info = look_up_path(host_dir);
-      if (!info.exists) {
+      if (host_dir.find_first_of("\n\r") != std::string::npos) {
+        // Every grafted item's DLF line would hold the line break.
+        report_error_text(run, "", 0, format_text("%s has a line break in its name.", {host_dir}));
+        ok = false;
+      } else if (HostPathInfo info = look_up_path(host_dir); !info.exists) {
         report_error(run, layer.file_name, item.line, MessageId::CannotFind, {host_dir});
         ok = false;
       } else if (!info.is_directory) {

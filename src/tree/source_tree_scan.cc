@@ -4,13 +4,16 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 #include "core/diagnostics.h"
 #include "core/run_state.h"
 #include "host/directory_listing.h"
 #include "host/host_path.h"
 #include "host/name_case.h"
+#include "tree/directory_chain.h"
 
 namespace qorv {
 
@@ -18,7 +21,27 @@ namespace {
 
 // What the walk does with one listed item, decided before any entry is built
 // so that `children` is allocated once and never moves afterwards.
-enum class Verdict { Placed, Missing, LinkLoop, CaseClash };
+enum class Verdict { Placed, LineBreak, Backslash, Missing, LinkLoop, TooDeep, CaseClash };
+
+// The message for an entry refused for its name or its depth.
+const char *refusal_text(Verdict verdict) {
+  switch (verdict) {
+    // One item per line in the DLF: a line break would split the item.
+    case Verdict::LineBreak: return "%s has a line break in its name.";
+    // The disc joins names with backslashes: "x\y" would be the file y in x.
+    case Verdict::Backslash: return "%s has a backslash in its name.";
+    default: return "%s is nested too deeply.";
+  }
+}
+
+// How deep the disc tree may nest: a folder at most 2048 levels below the
+// disc root (as deep as a [PathList] FST dir of 4095 bytes reaches, and as a
+// walk by whole host paths of 4096 bytes could go), and a disc path of at
+// most 32767 bytes (the longest path a Windows host can name). The passes
+// over the tree recurse once per level and every entry keeps its whole disc
+// path, so an unbounded tree would exhaust the stack or the memory.
+constexpr size_t MAX_FOLDER_DEPTH = 2048;
+constexpr size_t MAX_DISC_PATH = 32767;
 
 struct SortedItem {
   HostItem *item;
@@ -28,6 +51,14 @@ struct SortedItem {
   size_t clash_with = 0;  // CaseClash: index (in sorted order) of the entry it clashes with
   size_t child = 0;       // Placed: index of its entry in `children`
 };
+
+// True when `names` holds a line feed, a carriage return or a backslash.
+// Such names are rare: three searches of a directory's whole names buffer
+// (memchr, many bytes a step) spare a search of each name (a byte a step).
+bool holds_unplaceable_byte(std::string_view names) {
+  constexpr auto npos = std::string_view::npos;
+  return names.find('\n') != npos || names.find('\r') != npos || names.find('\\') != npos;
+}
 
 // The first eight bytes of a sort key as one number, big-endian and
 // zero-padded, to compare most keys without memcmp.
@@ -58,7 +89,7 @@ bool sibling_less(const SortedItem &a, const SortedItem &b) {
 
 struct TreeWalk {
   RunState &run;
-  std::vector<HostNodeId> ancestors;  // the directories from the scanned root down
+  DirectoryChain chain;  // from the scanned root down to the directory being listed
   bool ok = true;
 
   void error(MessageId id, MessageArgs args) {
@@ -66,22 +97,20 @@ struct TreeWalk {
     ok = false;
   }
 
-  void scan(std::vector<FileEntry> &children, const std::string &host_dir, const std::string &disc_dir);
+  void scan(std::vector<FileEntry> &children, const std::string &host_dir, const std::string &disc_dir,
+            size_t depth);
 };
 
+// Lists `host_dir`, the deepest directory of the chain; `depth` is the number
+// of components of `disc_dir`.
 void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_dir,
-                    const std::string &disc_dir) {
+                    const std::string &disc_dir, size_t depth) {
   HostListing listing;
-  ListStatus status = list_directory(host_dir, listing);
-  std::vector<HostItem> &items = listing.items;
-  if (status == ListStatus::CannotOpen) {
-    error(MessageId::CannotFind, {host_dir});
-    return;
-  }
-  if (status == ListStatus::ReadFailed) {
+  if (chain.list(listing) != ListStatus::Listed) {
     error(MessageId::ReadError, {host_dir});
     return;
   }
+  std::vector<HostItem> &items = listing.items;
 
   // The upper-cased names of one directory share one buffer, as the names do.
   std::string keys(listing.names.size(), '\0');
@@ -98,13 +127,22 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
 
   size_t placed = 0;
   size_t last_placed = SIZE_MAX;
+  const size_t path_before_name = disc_dir.empty() ? 0 : disc_dir.size() + 1;
+  const bool odd_names = holds_unplaceable_byte(listing.names);
   for (size_t i = 0; i < sorted.size(); ++i) {
     SortedItem &s = sorted[i];
-    if (s.item->kind == HostItemKind::Missing) {
+    const bool is_dir = s.item->kind == HostItemKind::Directory;
+    if (odd_names && s.item->name.find_first_of("\n\r") != std::string_view::npos) {
+      s.verdict = Verdict::LineBreak;
+    } else if (odd_names && s.item->name.find('\\') != std::string_view::npos) {
+      s.verdict = Verdict::Backslash;
+    } else if (s.item->kind == HostItemKind::Missing) {
       s.verdict = Verdict::Missing;
-    } else if (s.item->kind == HostItemKind::Directory &&
-               std::find(ancestors.begin(), ancestors.end(), s.item->id) != ancestors.end()) {
+    } else if (is_dir && chain.holds(s.item->id)) {
       s.verdict = Verdict::LinkLoop;
+    } else if (path_before_name + s.item->name.size() > MAX_DISC_PATH ||
+               (is_dir && depth >= MAX_FOLDER_DEPTH)) {
+      s.verdict = Verdict::TooDeep;
     } else if (last_placed != SIZE_MAX && sorted[last_placed].key == s.key) {
       s.verdict = Verdict::CaseClash;
       s.clash_with = last_placed;
@@ -139,6 +177,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
   // Second walk in sibling order: the messages and the subdirectories come in
   // the same order on every host.
   size_t next_child = 0;
+  bool lost = false;  // this directory was closed and cannot be opened again
   for (const SortedItem &s : sorted) {
     switch (s.verdict) {
       case Verdict::Missing:
@@ -152,13 +191,33 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
                                        join_host_path(host_dir, s.item->name)}));
         ok = false;
         break;
+      case Verdict::LineBreak:
+      case Verdict::Backslash:
+      case Verdict::TooDeep:
+        report_error_text(run, "", 0,
+                          format_text(refusal_text(s.verdict), {join_host_path(host_dir, s.item->name)}));
+        ok = false;
+        break;
       case Verdict::Placed: {
         FileEntry &entry = children[next_child++];
-        if (entry.kind & 1) {
-          ancestors.push_back(s.item->id);
-          // The directory's host path is kept once, for all its entries.
-          scan(entry.children, run.host_directories.emplace_back(entry.host_path()), entry.disc_path);
-          ancestors.pop_back();
+        if (!(entry.kind & 1) || lost) break;
+        // The directory's host path is kept once, for all its entries.
+        const std::string &dir = run.host_directories.emplace_back(entry.host_path());
+        switch (chain.enter(entry.name(), s.item->id)) {
+          case DirectoryChain::Enter::Entered:
+            scan(entry.children, dir, entry.disc_path, depth + 1);
+            chain.leave();
+            break;
+          case DirectoryChain::Enter::CannotOpen:
+            error(MessageId::CannotFind, {dir});
+            break;
+          case DirectoryChain::Enter::TooManyOpen:
+            error(MessageId::ReadError, {dir});
+            break;
+          case DirectoryChain::Enter::LostParent:
+            error(MessageId::ReadError, {host_dir});
+            lost = true;
+            break;
         }
         break;
       }
@@ -171,9 +230,19 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
 bool scan_directory(RunState &run, std::vector<FileEntry> &children, const std::string &host_dir,
                     const std::string &disc_dir) {
   TreeWalk walk{run, {}};
-  HostPathInfo top = look_up_path(host_dir);
-  if (top.exists) walk.ancestors.push_back(top.id);
-  walk.scan(children, run.host_directories.emplace_back(host_dir), disc_dir);
+  const std::string &dir = run.host_directories.emplace_back(host_dir);
+  switch (walk.chain.open_root(dir)) {
+    case OpenStatus::Opened:
+      walk.scan(children, dir, disc_dir,
+                disc_dir.empty() ? 0 : 1 + std::count(disc_dir.begin(), disc_dir.end(), '\\'));
+      break;
+    case OpenStatus::CannotOpen:
+      walk.error(MessageId::CannotFind, {dir});
+      break;
+    case OpenStatus::TooManyOpen:
+      walk.error(MessageId::ReadError, {dir});
+      break;
+  }
   return walk.ok;
 }
 
@@ -182,7 +251,22 @@ bool scan_disc_root(RunState &run) {
   root.kind = KIND_DIRECTORY;
   const std::string *dvd_root = find_text(run.store, key::Input, key::DvdRoot);
   root.set_host_path(host_path_from_description(dvd_root ? *dvd_root : std::string()));
-  if (run.absolute_root) root.set_host_path(absolute_path_text(root.own_host_path));
+  if (run.absolute_root) {
+    // Without a current folder (it was deleted) a relative root has no
+    // absolute form: taking "/" in its place would scan another tree.
+    std::optional<std::string> absolute = absolute_path_text(root.own_host_path);
+    if (!absolute) {
+      report_error(run, "", 0, MessageId::CannotFind, {root.own_host_path});
+      return false;
+    }
+    root.set_host_path(std::move(*absolute));
+  }
+  // Every DLF line of the tree starts with the root's path, and under -a
+  // that holds the current folder's.
+  if (root.own_host_path.find_first_of("\n\r") != std::string::npos) {
+    report_error_text(run, "", 0, format_text("%s has a line break in its name.", {root.own_host_path}));
+    return false;
+  }
   return scan_directory(run, root.children, root.own_host_path, "");
 }
 

@@ -29,8 +29,10 @@ TEST(DirectoryListing, YieldsEveryEntryButDotAndDotDot) {
   fs::create_symlink("a.bin", dir.at("d/link"));   // followed: the target's size
   fs::create_symlink("nowhere", dir.at("d/dead")); // dangling
 
+  HostDirectory d;
+  ASSERT_EQ(open_directory(dir.at("d"), d), OpenStatus::Opened);
   HostListing listing;
-  ASSERT_EQ(list_directory(dir.at("d"), listing), ListStatus::Listed);
+  ASSERT_EQ(list_directory(d, listing), ListStatus::Listed);
   const std::vector<HostItem> &items = listing.items;
   ASSERT_EQ(items.size(), 6u);
   EXPECT_EQ(item_named(items, "a.bin")->size, 5u);
@@ -46,10 +48,10 @@ TEST(DirectoryListing, YieldsEveryEntryButDotAndDotDot) {
 
 TEST(DirectoryListing, MissingDirectoryOrFileCannotBeListed) {
   test::TempDir dir;
-  HostListing listing;
-  EXPECT_EQ(list_directory(dir.at("missing"), listing), ListStatus::CannotOpen);
-  EXPECT_EQ(list_directory(dir.write("file", "x"), listing), ListStatus::CannotOpen);
-  EXPECT_TRUE(listing.items.empty());
+  HostDirectory d;
+  EXPECT_EQ(open_directory(dir.at("missing"), d), OpenStatus::CannotOpen);
+  EXPECT_EQ(open_directory(dir.write("file", "x"), d), OpenStatus::CannotOpen);
+  EXPECT_FALSE(d.is_open());
 }
 
 TEST(DirectoryListing, LooksUpOnePath) {

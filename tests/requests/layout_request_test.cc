@@ -75,10 +75,10 @@ TEST(LayoutRequests, EqualValuesKeepTheirWrittenOrder) {
   add_layout(r.run, key::LayoutForm, 6, 0, "DATA\\x.bin", 0);
   add_layout(r.run, key::LayoutForm, 7, 0, "DATA\\y.dat", 0);
   ASSERT_TRUE(r.build());
-  // value << 16, plus the count of earlier definitions of the value (file 1, then file 2).
-  EXPECT_EQ(r.entry("C.bin").layout_key, 0x20000);
-  EXPECT_EQ(r.entry("A.bin").layout_key, 0x20001);
-  EXPECT_EQ(r.entry("B.bin").layout_key, 0x20002);
+  // value << 32, plus the count of earlier definitions of the value (file 1, then file 2).
+  EXPECT_EQ(r.entry("C.bin").layout_key, 0x200000000);
+  EXPECT_EQ(r.entry("A.bin").layout_key, 0x200000001);
+  EXPECT_EQ(r.entry("B.bin").layout_key, 0x200000002);
   EXPECT_EQ(r.entry("DATA\\x.bin").layout_key, 0);
   EXPECT_EQ(r.entry("DATA\\y.dat").layout_key, 1);
   EXPECT_EQ(r.entry("M.bin").layout_key, 0);
@@ -91,10 +91,10 @@ TEST(LayoutRequests, HighestPriorityDecidesTheKey) {
   add_layout(r.run, key::LayoutForm, 5, 2, "DATA\\*", 1);
   add_layout(r.run, key::LayoutForm, 6, 2, "DATA\\y.dat", -2, REPLICA_NONE, 2);  // same priority, later file
   ASSERT_TRUE(r.build());
-  EXPECT_EQ(r.entry("A.bin").layout_key, 0x30000);
-  EXPECT_EQ(r.entry("B.bin").layout_key, 0x30000);
-  EXPECT_EQ(r.entry("DATA\\x.bin").layout_key, 0x30000);  // "*.bin" reaches into DATA, priority 5
-  EXPECT_EQ(r.entry("DATA\\y.dat").layout_key, -0x20000);
+  EXPECT_EQ(r.entry("A.bin").layout_key, 0x300000000);
+  EXPECT_EQ(r.entry("B.bin").layout_key, 0x300000000);
+  EXPECT_EQ(r.entry("DATA\\x.bin").layout_key, 0x300000000);  // "*.bin" reaches into DATA, priority 5
+  EXPECT_EQ(r.entry("DATA\\y.dat").layout_key, -0x200000000);
   EXPECT_EQ(r.entry("DATA").layout_key, 0);  // directories take no key
 }
 
@@ -124,8 +124,8 @@ TEST(LayoutRequests, MirrorMakesATwinAfterItsFile) {
   EXPECT_EQ(twin.kind, KIND_MIRROR_TWIN);
   EXPECT_EQ(twin.replica_mode, 1u);
   EXPECT_EQ(twin.extent, 3u);
-  EXPECT_EQ(twin.layout_key, 0x40000);  // the mirror definition's key
-  EXPECT_EQ(m.layout_key, -0x20000);    // the plain definition's key
+  EXPECT_EQ(twin.layout_key, 0x400000000);  // the mirror definition's key
+  EXPECT_EQ(m.layout_key, -0x200000000);    // the plain definition's key
   EXPECT_EQ(m.alignment, 0x40u);
   EXPECT_EQ(twin.alignment, 0x40u);
   // FST: root, A, B, C, DATA, x, y, M, twin.
@@ -152,9 +152,9 @@ TEST(LayoutRequests, CopyTwiceMakesThreeRecords) {
     EXPECT_EQ(record.alignment, 0x10u);
     EXPECT_TRUE(record.children.empty());
   }
-  EXPECT_EQ(c.children[0].layout_key, -0x30000);  // the file's own place: the plain definition
-  EXPECT_EQ(c.children[1].layout_key, 0x10000);
-  EXPECT_EQ(c.children[2].layout_key, 0x10001);
+  EXPECT_EQ(c.children[0].layout_key, -0x300000000);  // the file's own place: the plain definition
+  EXPECT_EQ(c.children[1].layout_key, 0x100000000);
+  EXPECT_EQ(c.children[2].layout_key, 0x100000001);
   EXPECT_EQ(c.layout_key, 0);
   ASSERT_EQ(r.run.copy_entries.size(), 1u);
   EXPECT_EQ(r.run.copy_entries[0], &c);

@@ -1,0 +1,186 @@
+"""Image cases of the benchmark: `QorvImage build` against `cat` of the same
+files, in DLF order, into one file on the same file system.
+
+  data-2000     2,000 files holding 1 GiB of real (non-zero) data, made once
+  plain-200000  the plain case's tree of 200,000 sparse files
+
+Each case is laid out by QorvMakeDlf once (out/disc.dlf). Then, alternately,
+the tool writes out/image.img and `xargs -0 cat` writes out/cat.bin from the
+DLF's item list; `sync out/cat.bin` is timed on its own after each cat, since
+the tool syncs its image before it renames it. Outputs are removed between
+runs, outside the timings.
+"""
+
+import json
+import os
+import random
+import shutil
+import statistics
+import time
+
+import cases as cases_mod
+import ddfgen
+import treegen
+
+GIB = 1 << 30
+MIB = 1 << 20
+IMAGE_CASES = [("data", 2000), ("plain", 200000)]
+TARGETS_TEXT = ("Targets: data-2000 tool <= 1.0 x cat; plain-200000 tool <= 1.5 x cat; "
+                "peak RSS <= 32 MiB; allocated <= data bytes + 1 %.")
+
+
+def data_tree(seed, n_files):
+    """The normal tree shape with sizes that add up to exactly 1 GiB."""
+    tree = treegen.build_model("normal", seed, n_files)
+    rng = random.Random(f"data:{seed}:{n_files}")
+    weights = [rng.uniform(0.2, 1.8) for _ in tree.files]
+    sizes = [int(GIB * w / sum(weights)) for w in weights]
+    sizes[-1] += GIB - sum(sizes)
+    tree.files = [(d, name, size) for (d, name, _), size in zip(tree.files, sizes)]
+    return tree
+
+
+def materialize_data(tree, trees_dir, log=print):
+    """Writes the tree with real bytes under trees_dir/data-.../root once."""
+    home = os.path.join(trees_dir, f"data-s{tree.seed}-n{tree.n_files}-1g-v1")
+    root = os.path.join(home, "root")
+    summary = {"files": [list(f) for f in tree.files], "dirs": [list(d) for d in tree.dirs]}
+    try:
+        with open(os.path.join(home, "manifest.json")) as f:
+            if json.load(f) == summary and os.path.isdir(root):
+                return root
+    except (OSError, ValueError):
+        pass
+    log(f"  generating {tree.n_files} files of real data (1 GiB) in {home}")
+    staging = home + ".partial"
+    for path in (home, staging):
+        if os.path.exists(path):
+            shutil.rmtree(path)
+    block = random.Random(f"bytes:{tree.seed}").randbytes(8 * MIB)
+    os.makedirs(os.path.join(staging, "root"))
+    for d in range(1, len(tree.dirs)):
+        os.mkdir(os.path.join(staging, "root", tree.dir_path(d, "/")))
+    for k, (_, _, size) in enumerate(tree.files):
+        start = (k * 4099) % len(block)
+        with open(os.path.join(staging, "root", tree.file_path(k, "/")), "wb") as f:
+            left = size
+            while left:
+                piece = block[start:start + left]
+                f.write(piece)
+                left -= len(piece)
+                start = 0
+    with open(os.path.join(staging, "manifest.json"), "w") as f:
+        json.dump(summary, f)
+    os.rename(staging, home)
+    return root
+
+
+def prepare(kind, files, seed, bench_dir, make_dlf, spawn):
+    """The case with its DLF (made by QorvMakeDlf when missing or stale)."""
+    case = cases_mod.Case("plain", files, seed, bench_dir)
+    if kind == "data":
+        case.name = f"data-{files}"
+        case.home = os.path.join(bench_dir, "cases", f"{case.name}-s{seed}")
+        case.description = os.path.join(case.home, "description.ddf")
+        case.out_dir = os.path.join(case.home, "out")
+        tree = data_tree(seed, files)
+        case.root = materialize_data(tree, os.path.join(bench_dir, "trees"))
+        sysfiles = ddfgen.write_system_inputs(os.path.join(bench_dir, "sys"))
+        os.makedirs(case.out_dir, exist_ok=True)
+        text = ddfgen.plain(case.name, tree, case.root, sysfiles, case.out_dir)
+        old = open(case.description).read() if os.path.exists(case.description) else None
+        if old != text:
+            with open(case.description, "w") as f:
+                f.write(text)
+    else:
+        cases_mod.prepare(case, bench_dir)
+    dlf = os.path.join(case.out_dir, "disc.dlf")
+    if not os.path.exists(dlf) or os.path.getmtime(dlf) < os.path.getmtime(case.description):
+        _, _, status = spawn([make_dlf, case.description], os.path.join(case.out_dir, "stdout.txt"),
+                             os.path.join(case.out_dir, "stderr.txt"))
+        if status != 0:
+            raise RuntimeError(f"{case.name}: QorvMakeDlf failed with status {status}")
+    return case, dlf
+
+
+def item_list(dlf, out_dir):
+    """The DLF's host paths in order, NUL-separated, for xargs; and their total size."""
+    paths = []
+    with open(dlf, "rb") as f:
+        for line in f.read().split(b"\r\n"):
+            if line.startswith(b"0x"):
+                name = line[line.index(b",") + 2:line.rindex(b'"')]
+                if name:
+                    paths.append(name)
+    listing = os.path.join(out_dir, "items.lst")
+    with open(listing, "wb") as f:
+        f.write(b"\0".join(paths))
+    return listing, len(paths), sum(os.path.getsize(p) for p in paths)
+
+
+def remove(*paths):
+    for path in paths:
+        if os.path.exists(path):
+            os.remove(path)
+
+
+def run_image_cases(image_tool, make_dlf, bench_dir, seed, repeat, spawn, selected=None):
+    rows = []
+    for kind, files in selected or IMAGE_CASES:
+        case, dlf = prepare(kind, files, seed, bench_dir, make_dlf, spawn)
+        listing, items, data_bytes = item_list(dlf, case.out_dir)
+        image, cat_out = os.path.join(case.out_dir, "image.img"), os.path.join(case.out_dir, "cat.bin")
+        err = os.path.join(case.out_dir, "image.err")
+        build = [image_tool, "build", "-q", "-o", image, dlf]
+        cat = ["sh", "-c", 'xargs -0 cat < "$1" > "$2"', "cat", listing, cat_out]
+        tool_t, cat_t, sync_t, peaks, allocated = [], [], [], [], 0
+        print(f"running {case.name}: {items} items, {data_bytes / GIB:.2f} GiB", flush=True)
+        for i in range(repeat + 1):  # the first round warms the cache and is not counted
+            remove(image, cat_out)
+            wall, _, status = spawn(build, os.devnull, err)
+            if status != 0:
+                raise RuntimeError(f"{case.name}: QorvImage failed with status {status}; see {err}")
+            allocated = os.stat(image).st_blocks * 512
+            remove(image)
+            cat_wall, _, _ = spawn(cat, os.devnull, os.devnull)
+            start = time.perf_counter()
+            os.system(f"sync '{cat_out}'")
+            sync_wall = time.perf_counter() - start
+            remove(cat_out)
+            _, rss, _ = spawn(build, os.devnull, err, for_memory=True)
+            remove(image)
+            if i == 0:
+                continue
+            tool_t.append(wall), cat_t.append(cat_wall), sync_t.append(sync_wall), peaks.append(rss)
+            print(f"  {i}/{repeat}: tool {wall:.3f} s, cat {cat_wall:.3f} s + sync {sync_wall:.3f} s, "
+                  f"peak {rss / MIB:.1f} MiB", flush=True)
+        tool_s, cat_s = statistics.median(tool_t), statistics.median(cat_t)
+        cat_sync_s = statistics.median(c + s for c, s in zip(cat_t, sync_t))
+        rows.append({"case": case.name, "items": items, "data_bytes": data_bytes, "tool_s": tool_s,
+                     "cat_s": cat_s, "cat_sync_s": cat_sync_s, "rss": max(peaks), "allocated": allocated,
+                     "tool_times": tool_t, "cat_times": cat_t, "sync_times": sync_t})
+    return rows
+
+
+def check_targets(rows):
+    checks = []
+    for r in rows:
+        limit = 1.0 if r["case"].startswith("data") else 1.5
+        checks.append((f"{r['case']} tool/cat <= {limit}", f"{r['tool_s'] / r['cat_s']:.2f}",
+                       r["tool_s"] / r["cat_s"] <= limit))
+        checks.append((f"{r['case']} peak RSS <= 32 MiB", f"{r['rss'] / MIB:.1f} MiB", r["rss"] <= 32 * MIB))
+        checks.append((f"{r['case']} allocated <= data + 1 %", f"{r['allocated'] / max(1, r['data_bytes']):.4f} x data",
+                       r["allocated"] <= r["data_bytes"] * 1.01))
+    return checks
+
+
+def format_table(rows):
+    head = ("| case | items | data (GiB) | tool (s) | cat (s) | cat + sync (s) | tool/cat | tool/(cat + sync) "
+            "| peak RSS (MiB) | allocated / data |\n|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n")
+    body = ""
+    for r in rows:
+        body += (f"| {r['case']} | {r['items']:,} | {r['data_bytes'] / GIB:.2f} | {r['tool_s']:.3f} | "
+                 f"{r['cat_s']:.3f} | {r['cat_sync_s']:.3f} | {r['tool_s'] / r['cat_s']:.2f} | "
+                 f"{r['tool_s'] / r['cat_sync_s']:.2f} | {r['rss'] / MIB:.1f} | "
+                 f"{r['allocated'] / max(1, r['data_bytes']):.4f} |\n")
+    return head + body

@@ -1,0 +1,35 @@
+// Ctrl-C and termination requests while an image is written. While a watch
+// exists SIGINT and SIGTERM are held back (blocked) and only noted, so the
+// writer can stop at a safe point and remove its temporary file; SIGXFSZ is
+// ignored, so that a write beyond the file-size limit fails with EFBIG
+// instead of ending the process. Nothing global is kept: the pending set of
+// the kernel is the flag.
+#pragma once
+
+#include <csignal>
+
+namespace qorv {
+
+class InterruptWatch {
+public:
+  InterruptWatch();
+  ~InterruptWatch();
+  InterruptWatch(const InterruptWatch &) = delete;
+  InterruptWatch &operator=(const InterruptWatch &) = delete;
+
+  // True once SIGINT or SIGTERM arrived (it stays true).
+  bool interrupted();
+
+private:
+  sigset_t old_mask_;
+  struct sigaction old_xfsz_;
+  bool seen_ = false;
+};
+
+// Seconds from a fixed point, never going back.
+double monotonic_seconds();
+
+// True when the standard error stream is a terminal.
+bool error_stream_is_terminal();
+
+}  // namespace qorv

@@ -1,0 +1,175 @@
+#include "image/dlf_reader.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "host/disc_file.h"
+#include "image/image_report.h"
+
+namespace qorv {
+
+namespace {
+// Lines of a DLF hold an offset and a host path: far below this. A longer
+// line is no DLF's (a binary file), and is not held in memory.
+constexpr size_t MAX_LINE = 1 << 16;
+constexpr size_t CHUNK = 1 << 16;
+
+int hex_digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// "0x<hex>,\"<name>\"": the name runs to the last quote, which ends the line.
+// Returns an empty text on success, else what is wrong.
+std::string parse_item(std::string_view line, uint64_t &offset, std::string &name) {
+  if (line.size() < 2 || line[0] != '0' || line[1] != 'x') return "an item line must start with 0x";
+  size_t i = 2;
+  offset = 0;
+  for (; i < line.size() && hex_digit(line[i]) >= 0; ++i) {
+    if (offset >> 60) return "the offset does not fit 64 bits";
+    offset = offset << 4 | static_cast<uint64_t>(hex_digit(line[i]));
+  }
+  if (i == 2) return "the offset has no hexadecimal digits";
+  if (i + 1 >= line.size() || line[i] != ',' || line[i + 1] != '"')
+    return "the offset must be followed by a comma and a quoted name";
+  size_t last = line.rfind('"');
+  if (last <= i + 1 || last != line.size() - 1) return "the name must end with a quote at the end of the line";
+  name.assign(line.substr(i + 2, last - i - 2));
+  if (name.find('\0') != std::string::npos) return "the name holds a zero byte";
+  return {};
+}
+}  // namespace
+
+void DlfStream::error(int32_t line, const std::string &what) {
+  ++errors_;
+  image_error_at(run_, path_, line, what);
+}
+
+bool DlfStream::read_line(std::string &line) {
+  for (;;) {
+    size_t end = buffer_.find('\n', taken_);
+    if (end != std::string::npos || (at_end_ && taken_ < buffer_.size())) {
+      if (end == std::string::npos) end = buffer_.size();
+      line.assign(buffer_, taken_, end - taken_);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      taken_ = end + 1;
+      return true;
+    }
+    if (at_end_) return false;
+    if (buffer_.size() - taken_ > MAX_LINE) {
+      error(line_number_ + 1 + (has_ahead_ ? 1 : 0),
+            "the line is longer than " + grouped(MAX_LINE) + " bytes: this is no DLF");
+      at_end_ = true;
+      buffer_.clear();
+      taken_ = 0;
+      return false;
+    }
+    buffer_.erase(0, taken_);
+    taken_ = 0;
+    size_t kept = buffer_.size();
+    buffer_.resize(kept + CHUNK);
+    int64_t n = file_.read_at(file_offset_, buffer_.data() + kept, CHUNK);
+    if (n < 0) {
+      error(line_number_ + 1, "cannot read the DLF further: " + error_text(file_.error()));
+      n = 0;
+      kept = 0;
+    }
+    buffer_.resize(kept + static_cast<size_t>(n));
+    file_offset_ += static_cast<uint64_t>(n);
+    at_end_ = n == 0;
+  }
+}
+
+bool DlfStream::advance() {
+  if (has_ahead_) {
+    line_.swap(ahead_);
+    has_ahead_ = false;
+  } else if (!read_line(line_)) {
+    return false;
+  }
+  ++line_number_;
+  return true;
+}
+
+bool DlfStream::open(DlfHeader &header) {
+  // Only a regular file: a device or FIFO would never end.
+  if (!file_.open(path_)) {
+    ++errors_;
+    image_error(run_, "cannot read the DLF " + path_ + ": " + open_problem(file_.error()));
+    return false;
+  }
+  bool read = advance();
+  if (read && line_.starts_with("\xEF\xBB\xBF")) line_.erase(0, 3);  // a byte-order mark an editor added
+  if (!read && errors_ > 0) return false;  // reported by read_line
+  if (!read || (line_ != "v2.00" && line_ != "v1.00")) {
+    error(1, line_number_ == 0 ? "the file is empty; a DLF starts with v1.00 or v2.00"
+                               : "not a DLF: the first line must be v1.00 or v2.00");
+    return false;
+  }
+  header.zem = line_ == "v2.00";
+  if (header.zem) {
+    constexpr std::string_view key = "ZEM_CONFIG_FILE,\"";
+    bool read = advance();
+    std::string_view line = read ? std::string_view(line_) : std::string_view();
+    if (!line.starts_with(key) || line.size() <= key.size() || line.back() != '"') {
+      error(2, "a v2.00 DLF must name its configuration file on line 2: ZEM_CONFIG_FILE,\"<file>\"");
+    } else {
+      header.config_path.assign(line.substr(key.size(), line.size() - key.size() - 1));
+      header.config_line = 2;
+    }
+  }
+  return true;
+}
+
+bool DlfStream::next(DlfItem &item) {
+  while (run_.error_count < IMAGE_ERROR_LIMIT && advance()) {
+    // The last line is the closing line: look one line ahead to know.
+    has_ahead_ = read_line(ahead_);
+    bool last = !has_ahead_;
+    uint64_t offset = 0;
+    std::string problem = parse_item(line_, offset, item.host_path);
+    if (!problem.empty()) {
+      error(line_number_, problem);
+      if (last) break;
+      continue;
+    }
+    if (offset < previous_)
+      error(line_number_, "offset " + hex_offset(offset) + " is below the one before it (" + hex_offset(previous_) + ")");
+    previous_ = std::max(previous_, offset);
+    if (last) {
+      if (!item.host_path.empty())
+        error(line_number_, "the DLF ends without its closing line (an empty name): it may be cut short");
+      closing_offset_ = offset;
+      closing_line_ = line_number_;
+      break;
+    }
+    if (item.host_path.empty()) continue;  // a gap marker: nothing to place
+    if (first_item_ && offset != 0) error(line_number_, "the first item must be the system file at offset 0");
+    first_item_ = false;
+    item.offset = offset;
+    item.line = line_number_;
+    return true;
+  }
+  if (closing_line_ == 0 && errors_ == 0) error(line_number_, "the DLF ends before its closing line");
+  if (first_item_ && errors_ == 0) error(line_number_, "the DLF holds no system file at offset 0");
+  return false;
+}
+
+bool read_dlf(ImageRun &run, const std::string &path, DlfLayout &layout) {
+  DlfStream stream(run, path);
+  if (!stream.open(layout.header)) return false;
+  DlfItem item;
+  while (stream.next(item)) layout.items.push_back(item);
+  layout.closing_offset = stream.closing_offset();
+  layout.closing_line = stream.closing_line();
+  return stream.good();
+}
+
+std::string item_host_path(const std::string &directory, const std::string &host_path) {
+  if (directory.empty() || host_path.starts_with('/')) return host_path;
+  return directory.ends_with('/') ? directory + host_path : directory + "/" + host_path;
+}
+
+}  // namespace qorv

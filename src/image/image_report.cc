@@ -1,0 +1,74 @@
+#include "image/image_report.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "host/disc_file.h"
+
+namespace qorv {
+
+namespace {
+void put(std::ostream *stream, std::string_view text) {
+  stream->write(text.data(), static_cast<std::streamsize>(text.size()));
+  stream->flush();
+}
+
+void error_line(ImageRun &run, std::string text) {
+  ++run.error_count;
+  if (run.error_count > IMAGE_ERROR_LIMIT) return;
+  if (run.error_count == IMAGE_ERROR_LIMIT) text = "Error: too many errors; the rest are not shown";
+  put(run.diag_stream, text);
+  put(run.diag_stream, "\n");
+}
+}  // namespace
+
+void image_error(ImageRun &run, std::string_view text) {
+  error_line(run, "Error: " + std::string(text));
+}
+
+void image_error_at(ImageRun &run, std::string_view file, int32_t line, std::string_view text) {
+  error_line(run, "Error:" + std::string(file) + ", " + std::to_string(line) + ": " + std::string(text));
+}
+
+void image_note(ImageRun &run, std::string_view text) {
+  put(run.diag_stream, text);
+  put(run.diag_stream, "\n");
+}
+
+void image_diag_raw(ImageRun &run, std::string_view text) { put(run.diag_stream, text); }
+
+void image_output(ImageRun &run, std::string_view text) { put(run.out_stream, text); }
+
+std::string open_problem(int error) {
+  return error == ENODEV ? "not a regular file" : error_text(error);
+}
+
+std::string hex_offset(uint64_t value, int width) {
+  char digits[24];
+  std::snprintf(digits, sizeof digits, "%0*llx", width, static_cast<unsigned long long>(value));
+  return "0x" + std::string(digits);
+}
+
+std::string grouped(uint64_t value) {
+  std::string digits = std::to_string(value);
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i != 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+std::string binary_size(double bytes) {
+  static constexpr const char *units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
+  int unit = 0;
+  while (bytes >= 1024 && unit < 4) {
+    bytes /= 1024;
+    ++unit;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", bytes, units[unit]);
+  return text;
+}
+
+}  // namespace qorv

@@ -1,0 +1,37 @@
+// QorvImage's messages, in the form the tool family uses: "Error: text" or,
+// for a line of a file, "Error:FILE, LINE: text". Errors are counted.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "image/image_run.h"
+
+namespace qorv {
+
+// A run reports at most this many errors; then one line says it stopped
+// (a binary file given as a DLF would otherwise print one per line).
+inline constexpr int32_t IMAGE_ERROR_LIMIT = 100;
+
+void image_error(ImageRun &run, std::string_view text);
+void image_error_at(ImageRun &run, std::string_view file, int32_t line, std::string_view text);
+// A line of information on the diagnostic stream.
+void image_note(ImageRun &run, std::string_view text);
+// Raw text on the diagnostic stream (the progress line).
+void image_diag_raw(ImageRun &run, std::string_view text);
+// Text on the output stream.
+void image_output(ImageRun &run, std::string_view text);
+
+// Why a file could not be opened for reading: the errno text, or "not a
+// regular file" for a device, FIFO or socket (which are refused).
+std::string open_problem(int error);
+
+// "0x" and `value` in lower-case hexadecimal, zero-padded to `width` digits.
+std::string hex_offset(uint64_t value, int width = 0);
+// "1,234,567".
+std::string grouped(uint64_t value);
+// "512 B", "3.1 KiB", "2.0 GiB".
+std::string binary_size(double bytes);
+
+}  // namespace qorv

@@ -1,0 +1,45 @@
+// The state of one QorvImage command: its options, its streams and what it
+// counted. `main` makes one per run; tests make their own.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iostream>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace qorv {
+
+enum class ImageCommand { None, Build, Verify, List, Map };
+
+struct ImageOptions {
+  ImageCommand command = ImageCommand::None;
+  std::string dlf_path;
+  std::string image_path;              // build: "" = the DLF's name with ".img"
+  std::string directory;               // -C: host paths of the DLF are relative to it
+  std::optional<uint64_t> image_size;  // build --size
+  bool quiet = false;                  // build -q: no progress line
+  bool json = false;                   // list --json
+  bool long_form = false;              // list --long
+  std::string svg_path;                // map --svg
+  uint32_t width = 80;                 // map --width
+};
+
+struct ImageRun {
+  std::ostream *diag_stream = &std::cerr;  // messages, progress, summary
+  std::ostream *out_stream = &std::cout;   // listings and maps
+  ImageOptions options;
+  bool progress = false;  // draw the progress line (set when stderr is a terminal)
+  int32_t error_count = 0;
+  // Called by `build` once every check passed, before the image file is
+  // created (tests change the files here).
+  std::function<void()> after_checks;
+};
+
+// Exit statuses of QorvImage.
+inline constexpr int IMAGE_OK = 0;
+inline constexpr int IMAGE_USAGE = 1;
+inline constexpr int IMAGE_FAILED = 2;
+
+}  // namespace qorv

@@ -1,0 +1,134 @@
+#include "image/image_verifier.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "host/disc_file.h"
+#include "image/fst_reader.h"
+#include "image/image_report.h"
+#include "image/item_check.h"
+#include "image/system_area_reader.h"
+
+namespace qorv {
+
+namespace {
+constexpr size_t CHUNK = 1u << 20;
+
+struct Comparer {
+  std::vector<char> host = std::vector<char>(CHUNK);
+  std::vector<char> disc = std::vector<char>(CHUNK);
+};
+
+// Compares one item's file with the image at its offset; reports the first
+// differing offset and how many bytes differ.
+void compare_item(ImageRun &run, const std::string &dlf, const CheckedItem &item, const std::string &path,
+                  DiscFileReader &image, const std::string &image_name, Comparer &buffers) {
+  DiscFileReader file;
+  if (!file.open(path)) {
+    image_error_at(run, dlf, item.line, "cannot read " + path + ": " + error_text(file.error()));
+    return;
+  }
+  uint64_t size = file.status().size, differing = 0, first = 0;
+  for (uint64_t done = 0; done < size;) {
+    uint64_t want = std::min<uint64_t>(CHUNK, size - done);
+    int64_t got = file.read_at(done, buffers.host.data(), want);
+    int64_t in_image = image.read_at(item.offset + done, buffers.disc.data(), want);
+    if (got < 0 || in_image < 0) {
+      image_error_at(run, dlf, item.line,
+                     "cannot read " + (got < 0 ? path : image_name) + ": " +
+                         error_text(got < 0 ? file.error() : image.error()));
+      return;
+    }
+    if (got == 0) break;  // the file shrank: sizes are compared below
+    uint64_t both = std::min<uint64_t>(static_cast<uint64_t>(got), static_cast<uint64_t>(in_image));
+    if (std::memcmp(buffers.host.data(), buffers.disc.data(), both) != 0 || both < static_cast<uint64_t>(got)) {
+      for (uint64_t i = 0; i < static_cast<uint64_t>(got); ++i)
+        if (i >= both || buffers.host[i] != buffers.disc[i]) {
+          if (differing++ == 0) first = item.offset + done + i;
+        }
+    }
+    done += static_cast<uint64_t>(got);
+  }
+  if (differing != 0)
+    image_error_at(run, dlf, item.line,
+                   path + " differs from " + image_name + " at " + hex_offset(first) + " (" +
+                       grouped(differing) + " of its " + grouped(size) + " bytes differ)");
+}
+
+// Each FST file entry must be a DLF item of the same offset and size, and
+// each item but the system file must be reached from the FST.
+void match_fst(ImageRun &run, const std::string &dlf, const CheckedDlf &checked, const FstTable &table,
+               const std::string &image_name) {
+  const std::vector<CheckedItem> &items = checked.items;
+  std::vector<bool> reached(items.size(), false);
+  auto find = [&](uint64_t offset) {
+    auto at = std::lower_bound(items.begin(), items.end(), offset,
+                               [](const CheckedItem &item, uint64_t o) { return item.offset < o; });
+    return at != items.end() && at->offset == offset ? at - items.begin() : -1;
+  };
+  for_each_fst_path(table, [&](uint32_t index, const FstEntry &entry, const std::string &path) {
+    if (entry.directory) return;
+    std::vector<uint64_t> places = entry.copies;
+    if (places.empty()) places.push_back(entry.offset);
+    for (uint64_t place : places) {
+      auto at = find(place);
+      std::string where = image_name + ": FST entry " + std::to_string(index) + " (" + path + ", " +
+                          (entry.replica == ReplicaKind::None ? "" : std::string(replica_name(entry.replica)) + ", ") +
+                          "at " + hex_offset(place) + ")";
+      if (at < 0) {
+        image_error(run, where + " is no item of the DLF");
+        continue;
+      }
+      const CheckedItem &item = items[static_cast<size_t>(at)];
+      reached[static_cast<size_t>(at)] = true;
+      if (item.size != entry.size)
+        image_error(run, where + " holds " + grouped(entry.size) + " bytes, but " + checked.paths[static_cast<size_t>(at)] + " of line " +
+                             std::to_string(item.line) + " has " + grouped(item.size));
+    }
+  });
+  for (size_t i = 1; i < items.size(); ++i)
+    if (!reached[i])
+      image_error_at(run, dlf, items[i].line,
+                     checked.paths[i] + " at " + hex_offset(items[i].offset) + " is reached by no FST entry of " +
+                         image_name);
+}
+}  // namespace
+
+int verify_image(ImageRun &run) {
+  const std::string &dlf = run.options.dlf_path;
+  const std::string &image_name = run.options.image_path;
+  CheckedDlf checked;
+  if (!check_dlf(run, dlf, {}, true, checked) && checked.items.empty()) return IMAGE_FAILED;
+  const std::vector<CheckedItem> &items = checked.items;
+  DiscFileReader image;
+  if (!image.open(image_name)) {
+    image_error(run, "cannot read the image " + image_name + ": " +
+                         open_problem(image.error()));
+    return IMAGE_FAILED;
+  }
+  if (image.status().size < checked.closing_offset)
+    image_error(run, image_name + " is shorter than the DLF: " + grouped(image.status().size) +
+                         " bytes, the closing offset is " + hex_offset(checked.closing_offset) + " (" +
+                         grouped(checked.closing_offset) + " bytes)");
+  Comparer buffers;
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i].usable) compare_item(run, dlf, items[i], checked.paths[i], image, image_name, buffers);
+
+  SystemArea area;
+  FstTable table;
+  if (read_system_area(run, image, image_name, area)) {
+    if (area.zem != checked.header.zem)
+      image_error(run, image_name + " is a " + (area.zem ? "ZEM" : "HT") + " disc, but the DLF is " +
+                           (checked.header.zem ? "v2.00 (ZEM)" : "v1.00 (HT)"));
+    else if (read_fst(run, image, image_name, area, table))
+      match_fst(run, dlf, checked, table, image_name);
+  }
+  if (run.error_count != 0) return IMAGE_FAILED;
+  image_note(run, "Verified " + image_name + ": " + grouped(items.size()) + " items and " +
+                      grouped(table.entries.size()) + " FST entries match " + dlf);
+  return IMAGE_OK;
+}
+
+}  // namespace qorv

@@ -1,0 +1,46 @@
+#include "image/progress_line.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "host/interrupt_watch.h"
+#include "image/image_report.h"
+
+namespace qorv {
+
+namespace {
+constexpr double REDRAW_SECONDS = 0.25;
+}
+
+ProgressLine::ProgressLine(ImageRun &run, uint64_t total)
+    : run_(run), total_(total), start_(monotonic_seconds()), last_drawn_(start_) {}
+
+double ProgressLine::elapsed() const { return monotonic_seconds() - start_; }
+
+void ProgressLine::update(uint64_t done) {
+  if (!run_.progress) return;
+  double now = monotonic_seconds();
+  if (now - last_drawn_ < REDRAW_SECONDS) return;
+  last_drawn_ = now;
+  double seconds = now - start_;
+  double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0;
+  double percent = total_ ? 100.0 * static_cast<double>(done) / static_cast<double>(total_) : 100.0;
+  char left[32] = "?";
+  if (rate > 0) {
+    auto remaining = static_cast<long long>(static_cast<double>(total_ - std::min(done, total_)) / rate);
+    std::snprintf(left, sizeof left, "%lld:%02lld", remaining / 60, remaining % 60);
+  }
+  char line[160];
+  std::snprintf(line, sizeof line, "\r%s of %s (%.0f%%)  %s/s  %s left\033[K", binary_size(static_cast<double>(done)).c_str(),
+                binary_size(static_cast<double>(total_)).c_str(), percent, binary_size(rate).c_str(), left);
+  image_diag_raw(run_, line);
+  drawn_ = true;
+}
+
+void ProgressLine::finish() {
+  if (drawn_) image_diag_raw(run_, "\r\033[K");
+  drawn_ = false;
+}
+
+}  // namespace qorv

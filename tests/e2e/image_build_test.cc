@@ -1,0 +1,243 @@
+// QorvImage build and verify on the shipped example in both modes, and the
+// inputs that must fail without leaving anything behind.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "e2e/image_example.h"
+#include "image/image_report.h"
+
+namespace qorv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Names in `dir` that are not `keep` (the leftovers of a failed build).
+std::vector<std::string> leftovers(const std::string &dir, const std::vector<std::string> &keep) {
+  std::vector<std::string> out;
+  for (const auto &e : fs::directory_iterator(dir)) {
+    std::string name = e.path().filename().string();
+    if (std::find(keep.begin(), keep.end(), name) == keep.end()) out.push_back(name);
+  }
+  return out;
+}
+
+TEST(ImageBuild, BothModesBuildVerifyAndEqualADirectAssembly) {
+  for (std::string mode : {"zem", "ht"}) {
+    SCOPED_TRACE(mode);
+    ExampleDisc disc(mode);
+    ASSERT_TRUE(disc.made());
+    const std::string image = disc.at("disc.img");
+    ImageResult r = run_image({"build", "-q", "-C", disc.dir().path(), "-o", image, disc.dlf()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("Built " + image + ": "), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("configuration file") != std::string::npos, mode == "zem") << r.err;
+
+    // The direct assembly: zeros up to the closing offset, every item's file at its offset.
+    auto items = disc.items();
+    std::string expected(items.back().first, '\0');
+    for (size_t i = 0; i + 1 < items.size(); ++i)
+      if (!items[i].second.empty()) {
+        std::string data = read_file(disc.at(items[i].second));
+        expected.replace(items[i].first, data.size(), data);
+      }
+    EXPECT_TRUE(read_file(image) == expected);
+    struct stat st {};
+    ASSERT_EQ(::stat(image.c_str(), &st), 0);
+    EXPECT_LT(st.st_blocks * 512, st.st_size / 4) << "the gaps are holes";
+
+    r = run_image({"verify", "-C", disc.dir().path(), disc.dlf(), image});
+    EXPECT_EQ(r.status, 0) << r.err;
+
+    // One byte of title.txt flipped in the image: verify names that file, nothing else.
+    uint64_t title = 0;
+    for (auto &[offset, name] : items)
+      if (name.ends_with("title.txt")) title = offset;
+    std::string bytes = read_file(image);
+    bytes[title + 7] ^= 0x20;
+    write_file(image, bytes);
+    r = run_image({"verify", "-C", disc.dir().path(), disc.dlf(), image});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "Error:" + disc.dlf() + ", " + (mode == "zem" ? "5" : "4") + ": " + disc.at("disc/title.txt") +
+                         " differs from " + image + " at " + hex_offset(title + 7) + " (1 of its 229 bytes differ)\n");
+  }
+}
+
+TEST(ImageBuild, BadInputsFailBeforeAnythingIsWritten) {
+  struct Case {
+    const char *what;
+    std::function<std::vector<std::string>(ExampleDisc &)> set_up;  // returns the arguments
+    const char *message;  // a part of the error
+    int status = 2;
+  };
+  auto build = [](ExampleDisc &d, std::vector<std::string> more = {}) {
+    std::vector<std::string> args{"build", "-q", "-C", d.dir().path(), "-o", d.at("out/zem.img")};
+    args.insert(args.end(), more.begin(), more.end());
+    args.push_back(d.dlf());
+    return args;
+  };
+  // Replaces `from` by `to` in the DLF.
+  auto edit = [](ExampleDisc &d, const std::string &from, const std::string &to) {
+    std::string text = read_file(d.dlf());
+    size_t at = text.find(from);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    write_file(d.dlf(), text);
+  };
+  const Case cases[] = {
+      {"cut short", [&](ExampleDisc &d) { edit(d, "0x00000000000b8bd8,\"\"\r\n", ""); return build(d); },
+       ", 17: the DLF ends without its closing line"},
+      {"binary", [&](ExampleDisc &d) { write_file(d.dlf(), std::string("\x7f" "ELF\0\1\2", 7)); return build(d); },
+       ", 1: not a DLF"},
+      {"no configuration line", [&](ExampleDisc &d) { edit(d, "ZEM_CONFIG", "ZEM_CONFIX"); return build(d); },
+       ", 2: a v2.00 DLF must name its configuration file"},
+      {"bad item line", [&](ExampleDisc &d) { edit(d, "0x0000000000020000,", "0x00000000000200g0,"); return build(d); },
+       ", 4: the offset must be followed by a comma"},
+      {"descending", [&](ExampleDisc &d) { edit(d, "0x0000000000020000,", "0x0000000000090000,"); return build(d); },
+       "is below the one before it (0x90000)"},
+      {"missing file", [&](ExampleDisc &d) { fs::remove(d.at("disc/title.txt")); return build(d); },
+       ", 5: cannot use " /* the path and "No such file or directory" follow */},
+      {"folder as item", [&](ExampleDisc &d) { edit(d, "disc/title.txt", "disc/data"); return build(d); },
+       "data: Is a directory"},
+      {"FIFO as item", [&](ExampleDisc &d) { fs::remove(d.at("disc/title.txt")); ::mkfifo(d.at("disc/title.txt").c_str(), 0644); return build(d); },
+       "title.txt: not a regular file"},
+      {"overlap", [&](ExampleDisc &d) { edit(d, "0x000000000002004c,", "0x0000000000020040,"); return build(d); },
+       "title.txt (0x20040-0x20125) overlaps " /* config.ini of line 4 (0x20000-0x20049) in 0x20040-0x20049 */},
+      {"past the end", [&](ExampleDisc &d) { edit(d, "0x00000000000b8bd8,\"\"", "0x00000000000b8000,\"\""); return build(d); },
+       "runs past the closing offset 0xb8000"},
+      {"DLF as item", [&](ExampleDisc &d) { edit(d, "disc/title.txt", "out/zem.dlf"); return build(d); },
+       "is the DLF itself"},
+      {"image as item", [&](ExampleDisc &d) { write_file(d.at("out/zem.img"), "old"); edit(d, "disc/title.txt", "out/zem.img"); return build(d); },
+       "is the image "},
+      {"image is the configuration file", [&](ExampleDisc &d) { auto a = build(d); a[5] = d.at("out/zem_config.bin"); return a; },
+       ", 2: the image " /* ... is the configuration file ... */},
+      {"map drawn over its DLF", [&](ExampleDisc &d) {
+         return std::vector<std::string>{"map", "-C", d.dir().path(), "--svg", d.dlf(), d.dlf()}; },
+       "zem.dlf: it is the DLF or one of its files"},
+      {"image is a folder", [&](ExampleDisc &d) { fs::create_directory(d.at("out/zem.img")); return build(d); },
+       "zem.img: it is a folder"},
+      {"image in a missing folder", [&](ExampleDisc &d) { auto a = build(d); a[5] = d.at("none/x.img"); return a; },
+       "its folder " /* .../none does not exist */},
+      {"configuration file missing", [&](ExampleDisc &d) { fs::remove(d.at("out/zem_config.bin")); return build(d); },
+       ", 2: the configuration file"},
+      {"size below the end", [&](ExampleDisc &d) { return build(d, {"--size", "0xb8bd7"}); },
+       "--size 0xb8bd7 is below the DLF's closing offset 0xb8bd8"},
+      {"size not a number", [&](ExampleDisc &d) { return build(d, {"--size", "1M"}); }, "not a byte count", 1},
+      {"no DLF", [&](ExampleDisc &d) { return std::vector<std::string>{"build", d.dlf(), "extra"}; },
+       "The following argument was not expected: extra", 1},
+      {"verify a short image", [&](ExampleDisc &d) {
+         write_file(d.at("out/zem.img"), std::string(0x1000, '\0'));
+         return std::vector<std::string>{"verify", "-C", d.dir().path(), d.dlf(), d.at("out/zem.img")}; },
+       "zem.img is shorter than the DLF: 4,096 bytes, the closing offset is 0xb8bd8"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    ExampleDisc disc("zem");
+    ASSERT_TRUE(disc.made());
+    std::vector<std::string> args = c.set_up(disc);
+    bool had_image = file_exists(disc.at("out/zem.img"));
+    std::string before = had_image && !fs::is_directory(disc.at("out/zem.img")) ? read_file(disc.at("out/zem.img")) : "";
+    ImageResult r = run_image(args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(leftovers(disc.at("out"), {"zem.dlf", "zem_system.bin", "zem_config.bin", "zem.img"}),
+              std::vector<std::string>{});
+    EXPECT_EQ(file_exists(disc.at("out/zem.img")), had_image);
+    if (had_image && !fs::is_directory(disc.at("out/zem.img"))) {
+      EXPECT_EQ(read_file(disc.at("out/zem.img")), before);
+    }
+  }
+}
+
+TEST(ImageBuild, FailuresWhileWritingKeepTheOldImage) {
+  struct Case {
+    const char *what;
+    std::function<void(ExampleDisc &)> change;  // between the checks and the copy
+    const char *message;
+    rlim_t file_size_limit = RLIM_INFINITY;
+  };
+  const Case cases[] = {
+      {"a file grows", [](ExampleDisc &d) { write_file(d.at("disc/title.txt"), std::string(300, 'x')); },
+       "title.txt changed its size (from 229 to 300 bytes) after it was checked"},
+      {"a file shrinks", [](ExampleDisc &d) { fs::resize_file(d.at("disc/title.txt"), 10); },
+       "title.txt changed its size (from 229 to 10 bytes)"},
+      {"a file is replaced", [](ExampleDisc &d) {
+         write_file(d.at("new"), std::string(229, 'y'));
+         fs::rename(d.at("new"), d.at("disc/title.txt")); },
+       "title.txt was replaced or removed after it was checked"},
+      // The image is 740 KiB; the file-size limit stops it at 64 KiB, as a full disc would.
+      {"the disc fills up", [](ExampleDisc &) {}, "Error: cannot write ", 0x10000},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    ExampleDisc disc("zem");
+    ASSERT_TRUE(disc.made());
+    const std::string image = disc.at("out/zem.img");
+    write_file(image, "the old image");
+    ImageRun run;
+    struct rlimit old_limit {};
+    ::getrlimit(RLIMIT_FSIZE, &old_limit);
+    run.after_checks = [&] {
+      c.change(disc);
+      struct rlimit limit = old_limit;
+      limit.rlim_cur = c.file_size_limit;
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    ImageResult r = run_image({"build", "-q", "-C", disc.dir().path(), "-o", image, disc.dlf()}, run);
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(read_file(image), "the old image");
+    EXPECT_EQ(leftovers(disc.at("out"), {"zem.dlf", "zem_system.bin", "zem_config.bin", "zem.img"}),
+              std::vector<std::string>{});
+  }
+}
+
+TEST(ImageBuild, InterruptedBuildLeavesNoFile) {
+  // One MiB of real data named by 2,048 items: 2 GiB to copy, far more than
+  // the moments between the temporary file's appearance and the signal.
+  TempDir dir;
+  std::string data(1 << 20, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + 1);
+  write_file(dir.at("data.bin"), data);
+  std::string sys(0x440, '\0');
+  sys[0x1C] = '\xC2', sys[0x1D] = '\x33', sys[0x1E] = '\x9F', sys[0x1F] = '\x3D';
+  write_file(dir.at("sys.bin"), sys);
+  std::string dlf = "v1.00\r\n0x00000000,\"" + dir.at("sys.bin") + "\"\r\n";
+  for (uint64_t i = 1; i <= 2048; ++i) dlf += hex_offset(i << 20, 8) + ",\"" + dir.at("data.bin") + "\"\r\n";
+  dlf += hex_offset(2049ull << 20, 8) + ",\"\"\r\n";
+  write_file(dir.at("big.dlf"), dlf);
+  fs::create_directory(dir.at("out"));
+
+  std::string binary = QORV_IMAGE_BINARY, image = dir.at("out/big.img"), dlf_path = dir.at("big.dlf");
+  const char *argv[] = {binary.c_str(), "build", "-q", "-o", image.c_str(), dlf_path.c_str(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, dir.at("err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = 0;
+  ASSERT_EQ(::posix_spawn(&pid, binary.c_str(), &actions, nullptr, const_cast<char *const *>(argv), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  bool started = false;
+  while (!started && ::waitpid(pid, &status, WNOHANG) == 0)
+    started = !leftovers(dir.at("out"), {}).empty();
+  if (started) {
+    ::kill(pid, SIGINT);
+    ::waitpid(pid, &status, 0);
+  }
+  EXPECT_TRUE(started) << "the build ended before its temporary file was seen";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+  EXPECT_EQ(read_file(dir.at("err.txt")), "Error: interrupted; " + image + " was not written\n");
+  EXPECT_EQ(leftovers(dir.at("out"), {}), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace qorv::test

@@ -1,0 +1,77 @@
+// The shipped example disc in a scratch folder, laid out by QorvMakeDlf, for
+// the image tool's end-to-end tests; and QorvImage run in-process.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/image_command_line.h"
+#include "support/test_support.h"
+
+namespace qorv::test {
+
+struct ImageResult {
+  int status = 0;
+  std::string err, out;
+};
+
+inline ImageResult run_image(const std::vector<std::string> &args, ImageRun &run) {
+  std::ostringstream err, out;
+  run.diag_stream = &err;
+  run.out_stream = &out;
+  std::vector<const char *> argv{"QorvImage"};
+  for (const std::string &a : args) argv.push_back(a.c_str());
+  ImageResult r;
+  r.status = run_image_program(run, static_cast<int>(argv.size()), argv.data());
+  r.err = err.str();
+  r.out = out.str();
+  return r;
+}
+
+inline ImageResult run_image(const std::vector<std::string> &args) {
+  ImageRun run;
+  return run_image(args, run);
+}
+
+// examples/ copied to a scratch folder, where QorvMakeDlf has written
+// out/<mode>.dlf and its system files ("zem" or "ht").
+class ExampleDisc {
+public:
+  explicit ExampleDisc(const std::string &mode) : mode_(mode) {
+    std::filesystem::copy(std::string(QORV_SOURCE_DIR) + "/examples", dir_.path(),
+                          std::filesystem::copy_options::recursive);
+    // out/ is scratch space of `make demo`: start without what it left.
+    std::filesystem::remove_all(dir_.at("out"));
+    dir_.mkdir("out");
+    std::string command = "cd '" + dir_.path() + "' && '" + QORV_BINARY + "' common.ddf " + mode +
+                          ".ddf 2>/dev/null";
+    status_ = std::system(command.c_str());
+  }
+  bool made() const { return status_ == 0 && file_exists(dlf()); }
+  const TempDir &dir() const { return dir_; }
+  std::string at(const std::string &relative) const { return dir_.at(relative); }
+  std::string dlf() const { return dir_.at("out/" + mode_ + ".dlf"); }
+
+  // The DLF's item lines as (offset, name), the closing line last.
+  std::vector<std::pair<uint64_t, std::string>> items() const {
+    std::vector<std::pair<uint64_t, std::string>> out;
+    std::istringstream lines(read_file(dlf()));
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.starts_with("0x")) continue;
+      size_t comma = line.find(',');
+      out.emplace_back(std::stoull(line.substr(2, comma - 2), nullptr, 16),
+                       line.substr(comma + 2, line.rfind('"') - comma - 2));
+    }
+    return out;
+  }
+
+private:
+  std::string mode_;
+  TempDir dir_;
+  int status_ = -1;
+};
+
+}  // namespace qorv::test
