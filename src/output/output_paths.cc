@@ -46,24 +46,13 @@ bool is_disc_file(const RunState &run, const PathTarget &output) {
   return false;
 }
 
-// The host folder of each [PathList] graft: the first directory of its chain
-// that has one (the holders above it have none).
-void add_graft_folders(const RunState &run, std::vector<std::string> &paths) {
-  for (const FileEntry &top : run.path_list_trees) {
-    const FileEntry *entry = &top;
-    while (entry->own_host_path.empty() && entry->children.size() == 1) entry = &entry->children.front();
-    paths.push_back(entry->own_host_path);
-  }
-}
-
-// The DLF holds one item per line: host paths from the description files
-// that it lists must not hold a line break.
+// The DLF holds one item per line, and lists the system and configuration
+// files by the names the description files give (the tree's paths are
+// checked by the scan).
 bool check_dlf_names(RunState &run) {
   std::vector<std::string> paths;
   if (!run.is_ht()) paths.push_back(find_host_path(run.store, key::Output, key::ConfigFileName));
   paths.push_back(find_host_path(run.store, key::Output, key::SystemFileName));
-  paths.push_back(run.root_entry.own_host_path);
-  add_graft_folders(run, paths);
   bool ok = true;
   for (const std::string &path : paths) {
     if (path.find_first_of("\r\n") == std::string::npos) continue;

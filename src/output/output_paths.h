@@ -12,9 +12,9 @@ struct RunState;
 // registry export file, a file of the disc. Two paths are one file when
 // they are equal once resolved as text against the current directory, when
 // both lead to the same existing file, or when they lead to the same name in
-// the same folder (links followed, also to a file not there yet). The host
-// paths that the DLF lists from the description files (system and
-// configuration file, DvdRoot, [PathList] folders) must hold no line break.
+// the same folder (links followed, also to a file not there yet). The system
+// and configuration file names, which the DLF lists, must hold no line
+// break.
 // Each fault is reported, outputs by their path as the description gives
 // it; false when any was.
 bool check_output_paths(RunState &run);

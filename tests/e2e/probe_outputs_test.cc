@@ -68,8 +68,8 @@ TEST(ProbeOutputs, RunsOfTheProgram) {
       // A FIFO would block (/dev/null is fine, below).
       {"mkfifo out/fifo", "[Output]\nConfigFileName = \"@/out/fifo\"\n", "", 255, base + "Error: @/out/fifo is not a file.\n"},
       // Line breaks in names the DLF lists: from the environment, and as written.
-      {"mkdir \"$PROBE_ROOT\"", "[Input]\nDvdRoot = \"$(PROBE_ROOT)\"\n[Output]\nSystemFileName = \"@/out/s\rx.bin\"\n", "",
-       255, base + "Error: @/out/s\rx.bin has a line break in its name.\nError: @/disc\nroot has a line break in its name.\n"},
+      {"", "[Output]\nConfigFileName = \"$(PROBE_NAME)\"\nSystemFileName = \"@/out/s\rx.bin\"\n", "", 255,
+       base + "Error: @/out/c\nx.bin has a line break in its name.\nError: @/out/s\rx.bin has a line break in its name.\n"},
       // Registry export files: endless (its first bytes tell it is none;
       // the DLF goes to /dev/null),
       // larger than 64 MiB (read once: one warning), and one that cannot be
@@ -97,7 +97,7 @@ TEST(ProbeOutputs, RunsOfTheProgram) {
 #endif
     HostileDisc disc;
     const std::string dir = disc.dir().path();
-    ScopedEnvironment registry("QORV_REGISTRY_FILE", dir + "/q.reg"), root("PROBE_ROOT", dir + "/disc\nroot");
+    ScopedEnvironment registry("QORV_REGISTRY_FILE", dir + "/q.reg"), name("PROBE_NAME", dir + "/out/c\nx.bin");
     ASSERT_EQ(std::system(("cd " + dir + " && " + at(p.setup.empty() ? "true" : p.setup, dir)).c_str()), 0);
     const std::string over = disc.dir().write("over.ddf", at(p.overrides, dir));
     const std::string before = p.writes ? "" : snapshot(dir);
