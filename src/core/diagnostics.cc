@@ -52,6 +52,11 @@ void report_warning_text(RunState &run, std::string_view location, int32_t line,
   print_report(run, "Warning", location, line, text);
 }
 
+void report_out_of_memory(RunState &run) {
+  print_diagnostic(run, "Error: Out of memory.\n");
+  ++run.error_count;
+}
+
 void print_info(RunState &run, std::string_view text) {
   std::string out(text);
   out += '\n';

@@ -27,6 +27,9 @@ void report_error_text(RunState &run, std::string_view location, int32_t line,
 void report_warning_text(RunState &run, std::string_view location, int32_t line,
                          std::string_view text);
 
+// "Error: Out of memory.", counted, printed without building any text.
+void report_out_of_memory(RunState &run);
+
 // An informational line: `text` followed by a line end.
 void print_info(RunState &run, std::string_view text);
 

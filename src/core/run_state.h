@@ -35,6 +35,7 @@ struct RunState {
   TargetMode target_mode = TargetMode::ZEM;
   bool advanced_fst = true;
   SettingsStore store;                // layer file names come from the command line
+  std::string registry_file;          // the registry export file, once a ${NAME} opened it
   Section *current_section = nullptr; // parser: survives failed headers and files
 
   // Disc tree and FST.
@@ -63,6 +64,7 @@ struct RunState {
   uint64_t boot_size = 0;
   uint64_t fst_position = 0;
   uint64_t fst_size = 0;
+  uint64_t zem_sys_size = 0;  // ZEM mode: as measured for the user area's end
   int64_t user_area_start = 0;
   int64_t user_area_end = 0;
   std::array<uint8_t, 1024> disc_header_copy{};

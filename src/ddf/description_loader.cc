@@ -10,7 +10,12 @@ namespace qorv {
 
 void load_description_files(RunState &run) {
   // One reader, reused for each file; its callbacks report at its position.
-  DescriptionReader reader;
+  // The registry export file is read once for all of them.
+  DescriptionReader reader(host_variable_lookup([&run](const RegistryRead &read) {
+    if (read.opened) run.registry_file = read.path;  // an input: no output may replace it
+    if (read.too_large)
+      report_warning_text(run, "", 0, format_text("%s is larger than 64 MiB and is not read.", {read.path}));
+  }));
   auto on_error = [&run, &reader](std::string_view text) {
     report_error_text(run, reader.file_name(), reader.line_number(), text);
   };

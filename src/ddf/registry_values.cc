@@ -7,6 +7,7 @@ namespace qorv {
 
 namespace {
 
+constexpr std::string_view kHeaders[] = {"REGEDIT4", "Windows Registry Editor Version 5.00"};
 constexpr std::string_view kToolKey = "HKEY_CURRENT_USER\\SOFTWARE\\Kelvane\\QORV";
 // The registry enumeration's buffers hold 4096 bytes with the terminator.
 constexpr size_t kValueLimit = 4096;
@@ -130,7 +131,7 @@ std::vector<RegistryValue> parse_registry_export(std::string_view bytes) {
     rest = lf == std::string_view::npos ? std::string_view() : rest.substr(lf + 1);
 
     if (first) {
-      if (line != "REGEDIT4" && line != "Windows Registry Editor Version 5.00") return values;
+      if (line != kHeaders[0] && line != kHeaders[1]) return values;
       first = false;
       continue;
     }
@@ -155,15 +156,50 @@ std::vector<RegistryValue> parse_registry_export(std::string_view bytes) {
   return values;
 }
 
-std::vector<RegistryValue> read_registry_values() {
-  if (std::optional<std::vector<HostRegistryValue>> key = read_registry_key()) {
-    std::vector<RegistryValue> values;
-    for (HostRegistryValue &v : *key) values.push_back({std::move(v.name), std::move(v.text)});
-    return values;
+RegistryExportHead::Verdict RegistryExportHead::look(std::string_view bytes) {
+  if (verdict_ != Verdict::Undecided) return verdict_;
+  if (at_ == 0) {
+    constexpr std::string_view utf16_bom = "\xFF\xFE", utf8_bom = "\xEF\xBB\xBF";
+    if (bytes.size() < 3 && (utf16_bom.starts_with(bytes) || utf8_bom.starts_with(bytes))) return verdict_;
+    if (bytes.starts_with(utf16_bom)) width_ = 2;
+    at_ = bytes.starts_with(utf16_bom) ? 2 : bytes.starts_with(utf8_bom) ? 3 : 0;
   }
-  std::optional<std::string> bytes = read_registry_export();
-  return bytes ? parse_registry_export(*bytes) : std::vector<RegistryValue>();
+  auto is_header = [](std::string_view line) { return line == kHeaders[0] || line == kHeaders[1]; };
+  for (; at_ + width_ <= bytes.size(); at_ += width_) {
+    uint32_t c = static_cast<unsigned char>(bytes[at_]);
+    if (width_ == 2) c |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at_ + 1])) << 8;
+    if (c == '\n') return verdict_ = is_header(line_) ? Verdict::Export : Verdict::NotExport;
+    if (c == ' ' || c == '\t' || c == '\r') {
+      // Blanks count only between words; more than a header line holds
+      // already rule the line out if a word follows.
+      if (!line_.empty() && blanks_.size() <= kHeaders[1].size()) blanks_ += static_cast<char>(c);
+      continue;
+    }
+    line_ += blanks_;
+    blanks_.clear();
+    line_ += static_cast<char>(c < 0x80 ? c : 0);  // no header holds other characters
+    if (!kHeaders[0].starts_with(line_) && !kHeaders[1].starts_with(line_)) return verdict_ = Verdict::NotExport;
+  }
+  return verdict_;
 }
+
+RegistryRead read_host_registry() {
+  // A host with a registry has the values themselves, and no export file.
+  if (std::optional<std::vector<HostRegistryValue>> key = read_registry_key()) {
+    RegistryRead read;
+    for (HostRegistryValue &v : *key) read.values.push_back({std::move(v.name), std::move(v.text)});
+    return read;
+  }
+  RegistryExportHead head;
+  RegistryExportBytes file = read_registry_export(REGISTRY_EXPORT_LIMIT, [&head](std::string_view bytes) {
+    return head.look(bytes) != RegistryExportHead::Verdict::NotExport;
+  });
+  RegistryRead read{std::move(file.path), file.opened, file.over_limit, {}};
+  if (file.opened && !file.over_limit) read.values = parse_registry_export(file.bytes);
+  return read;
+}
+
+std::vector<RegistryValue> read_registry_values() { return read_host_registry().values; }
 
 std::optional<std::string> find_registry_value(const std::vector<RegistryValue> &values,
                                                std::string_view name) {

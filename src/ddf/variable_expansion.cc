@@ -1,19 +1,31 @@
 #include "ddf/variable_expansion.h"
 
+#include <memory>
+#include <vector>
+
 #include "ddf/registry_values.h"
 #include "core/text_format.h"
 #include "host/environment.h"
 
 namespace qorv {
 
-VariableLookup host_variable_lookup() {
+VariableLookup host_variable_lookup(std::function<void(const RegistryRead &)> on_registry_read) {
   VariableLookup lookup;
   lookup.environment = [](const std::string &name) -> std::optional<std::string> {
     // An empty name, or one the environment cannot hold, is never defined.
     if (name.empty() || name.find('\0') != std::string::npos) return std::nullopt;
     return get_environment(name);
   };
-  lookup.registry = [](const std::string &name) { return find_registry_value(read_registry_values(), name); };
+  // Shared by the lookup's copies, so that a copied lookup reads no more often.
+  auto values = std::make_shared<std::optional<std::vector<RegistryValue>>>();
+  lookup.registry = [values, on_registry_read](const std::string &name) {
+    if (!*values) {
+      RegistryRead read = read_host_registry();
+      if (on_registry_read) on_registry_read(read);
+      *values = std::move(read.values);
+    }
+    return find_registry_value(**values, name);
+  };
   return lookup;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "ddf/registry_values.h"
+
 namespace qorv {
 
 // Reports a text at the reader's current file and line.
@@ -19,9 +21,10 @@ struct VariableLookup {
   std::function<std::optional<std::string>(const std::string &name)> registry;
 };
 
-// The process environment and the host's registry export file (read anew
-// for every ${NAME}, as the registry would be).
-VariableLookup host_variable_lookup();
+// The process environment and the host's registry export file. The file is
+// read at the first ${NAME} and its values kept for the lookup's life (a
+// run); `on_registry_read`, when given, is told what that one read found.
+VariableLookup host_variable_lookup(std::function<void(const RegistryRead &)> on_registry_read = {});
 
 // A value may itself hold references, which are expanded in turn; this many
 // replacements in one line are allowed, the next one drops the line.

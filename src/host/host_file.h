@@ -17,8 +17,9 @@ public:
   ~HostFile();
 
   // Read: the file must exist (count = its size). Write: created or
-  // truncated (count = 0). A directory is never opened. A file still open is
-  // closed first.
+  // truncated (count = 0); the open never blocks, and anything but a regular
+  // file or a character device (a FIFO, a block device) is refused. A directory is
+  // never opened. A file still open is closed first.
   bool open(const std::string &path, FileAccess access);
   // False when nothing was open or the close failed.
   bool close();

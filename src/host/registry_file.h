@@ -6,8 +6,11 @@
 // $HOME/.config).
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qorv {
@@ -16,9 +19,18 @@ namespace qorv {
 // and on Windows, where no export file is read).
 std::string registry_export_path();
 
-// The whole export file as bytes; nothing when it is missing or unreadable
-// (and on Windows).
-std::optional<std::string> read_registry_export();
+struct RegistryExportBytes {
+  std::string path;
+  bool opened = false;
+  bool over_limit = false;  // more than `limit` bytes: `bytes` holds none of them
+  std::string bytes;
+};
+
+// Reads the export file piece by piece. After each piece `wanted` is given
+// the bytes read so far and says whether to go on; reading also stops at the
+// end of the file, and once more than `limit` bytes have come. Windows reads
+// no export file: nothing opened.
+RegistryExportBytes read_registry_export(size_t limit, const std::function<bool(std::string_view)> &wanted);
 
 struct HostRegistryValue {
   std::string name;  // empty for the default value

@@ -28,33 +28,38 @@ std::string registry_export_path() {
   return config + "/Kelvane/QORV.reg";
 }
 
-std::optional<std::string> read_registry_export() {
-  std::string path = registry_export_path();
-  if (path.empty()) return std::nullopt;
+RegistryExportBytes read_registry_export(size_t limit, const std::function<bool(std::string_view)> &wanted) {
+  RegistryExportBytes result;
+  const std::string &path = result.path = registry_export_path();
+  if (path.empty()) return result;
   int fd;
   do {
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) return result;
   struct stat st;
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     ::close(fd);
-    return std::nullopt;
+    return result;
   }
-  std::string bytes;
-  char chunk[16 * 1024];
+  result.opened = true;
+  char chunk[64 * 1024];
   for (;;) {
     ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ::close(fd);
-      return std::nullopt;
-    }
     if (n == 0) break;
-    bytes.append(chunk, static_cast<size_t>(n));
+    // An unreadable file holds no values; nor does one over the limit.
+    const bool over = n > 0 && static_cast<size_t>(n) > limit - result.bytes.size();
+    if (n < 0 || over) {
+      result.over_limit = over;
+      std::string().swap(result.bytes);
+      break;
+    }
+    result.bytes.append(chunk, static_cast<size_t>(n));
+    if (!wanted(result.bytes)) break;
   }
   ::close(fd);
-  return bytes;
+  return result;
 }
 
 std::optional<std::vector<HostRegistryValue>> read_registry_key() { return std::nullopt; }

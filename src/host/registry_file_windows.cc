@@ -7,7 +7,7 @@ namespace qorv {
 
 std::string registry_export_path() { return {}; }
 
-std::optional<std::string> read_registry_export() { return std::nullopt; }
+RegistryExportBytes read_registry_export(size_t, const std::function<bool(std::string_view)> &) { return {}; }
 
 std::optional<std::vector<HostRegistryValue>> read_registry_key() {
   std::vector<HostRegistryValue> values;

@@ -1,12 +1,14 @@
 // The configuration file (ZEM mode only): the disc header copy, zero bytes up
 // to 0x40000, then the whole ZEM system file.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/settings_store.h"
 #include "core/diagnostics.h"
 #include "core/run_state.h"
+#include "host/file_pieces.h"
 #include "host/host_file.h"
 #include "output/system_file_writer.h"
 #include "core/host_setting.h"
@@ -17,25 +19,23 @@ namespace {
 
 constexpr uint32_t CONFIG_HEADER_AREA = 0x40000;  // the ZEM system file starts here
 
-// Reads the whole ZEM system file; failures name the file as its open does.
-bool read_zem_system_file(RunState &run, std::vector<uint8_t> &bytes) {
+// Copies the ZEM system file behind the header area, piece by piece. It must
+// still hold the bytes measured for the user area's end, which keeps exactly
+// that much room for this file; failures to open or read it name it as its
+// open does.
+bool copy_zem_system_file(RunState &run, const std::function<bool(const void *, uint32_t)> &write) {
   const std::string path = find_host_path(run.store, key::Input, key::ZEMSysFileName);
-  HostFile file;
-  if (!file.open(path, FileAccess::Read)) {
-    report_error(run, "", 0, MessageId::OpenError, {path});
-    return false;
-  }
   // The configuration file's length is kept on the disc as a 32-bit value.
-  if (file.size() > UINT32_MAX) {
+  if (run.zem_sys_size > UINT32_MAX) {
     report_error_text(run, "", 0, format_text("%s is too large for the disc format.", {path}));
     return false;
   }
-  bytes.resize(file.size());
-  if (!file.read(bytes.data(), static_cast<uint32_t>(bytes.size()))) {
-    report_error(run, "", 0, MessageId::OpenError, {path});
-    return false;
+  switch (read_in_pieces(path, run.zem_sys_size, write)) {
+    case PieceRead::Done: return true;
+    case PieceRead::Stopped: return false;  // the write failure is reported
+    case PieceRead::OtherSize: report_error(run, "", 0, MessageId::ReadError, {path}); return false;
+    default: report_error(run, "", 0, MessageId::OpenError, {path}); return false;
   }
-  return true;
 }
 
 }  // namespace
@@ -59,9 +59,7 @@ bool write_config_file(RunState &run) {
   if (!write(run.disc_header_copy.data(), run.disc_header_copy.size())) return false;
   if (!write(zeros.data(), zeros.size())) return false;
 
-  std::vector<uint8_t> system_file;
-  if (!read_zem_system_file(run, system_file)) return false;
-  if (!write(system_file.data(), system_file.size())) return false;
+  if (!copy_zem_system_file(run, write)) return false;
 
   if (!config.close()) {  // the last bytes may only fail to land here
     report_error(run, "", 0, MessageId::WriteError, {path});

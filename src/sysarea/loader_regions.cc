@@ -4,12 +4,11 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "core/settings_store.h"
 #include "core/diagnostics.h"
 #include "core/run_state.h"
-#include "host/host_file.h"
+#include "host/file_pieces.h"
 #include "core/system_file_channel.h"
 #include "core/host_setting.h"
 
@@ -17,23 +16,24 @@ namespace qorv {
 
 namespace {
 
-// Copies the first `size` bytes of the [Input] file `key` into the system
-// file. The system file's offsets are 32-bit, so a larger file is refused
-// rather than cut.
+// Copies the [Input] file `key` into the system file, piece by piece. It
+// must still hold the `size` bytes measured when the system layout was
+// fixed: the layout behind it depends on that size. The system file's
+// offsets are 32-bit, so a larger file is refused rather than cut.
 bool copy_input_file(RunState &run, KeyId key, uint64_t size) {
   const std::string path = find_host_path(run.store, key::Input, key);
   if (size > UINT32_MAX) {
     report_error_text(run, "", 0, format_text("%s is too large for the disc format.", {path}));
     return false;
   }
-  std::vector<uint8_t> bytes(size);
-  HostFile file;
-  if (!file.open(path, FileAccess::Read) || !file.read(bytes.data(), static_cast<uint32_t>(size))) {
-    report_error(run, "", 0, MessageId::ReadError, {path});
-    return false;
+  auto take = [&run](const void *bytes, uint32_t length) { return write_region(run, bytes, length); };
+  switch (read_in_pieces(path, size, take)) {
+    case PieceRead::Done: return true;
+    case PieceRead::Stopped: return false;  // the write failure is reported
+    default:
+      report_error(run, "", 0, MessageId::ReadError, {path});
+      return false;
   }
-  file.close();
-  return write_region(run, bytes.data(), static_cast<uint32_t>(size));
 }
 
 }  // namespace

@@ -87,7 +87,8 @@ bool compute_system_layout(RunState &run) {
       report_error(run, "", 0, MessageId::OpenError, {sys_name});
       return false;
     }
-    run.user_area_end = saturating_minus(run.user_area_end, sys_file.count() + CONFIG_FILE_RESERVE);
+    run.zem_sys_size = sys_file.count();
+    run.user_area_end = saturating_minus(run.user_area_end, run.zem_sys_size + CONFIG_FILE_RESERVE);
     sys_file.close();
   }
   return check_header_words(run);

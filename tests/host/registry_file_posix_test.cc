@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -42,14 +45,15 @@ TEST_F(RegistryFileLocation, ExplicitFileThenConfigHomeThenHome) {
 }
 
 TEST_F(RegistryFileLocation, MissingFileOrDirectoryMeansNoValues) {
+  auto read_all = [] { return read_registry_export(SIZE_MAX, [](std::string_view) { return true; }); };
   test::TempDir dir;
   ::setenv("QORV_REGISTRY_FILE", dir.at("none.reg").c_str(), 1);
-  EXPECT_FALSE(read_registry_export().has_value());
+  EXPECT_FALSE(read_all().opened);
   ::setenv("QORV_REGISTRY_FILE", dir.path().c_str(), 1);
-  EXPECT_FALSE(read_registry_export().has_value());
+  EXPECT_FALSE(read_all().opened);
   std::string bytes("REGEDIT4\r\n\0\xFF", 12);
   ::setenv("QORV_REGISTRY_FILE", dir.write("v.reg", bytes).c_str(), 1);
-  EXPECT_EQ(read_registry_export(), bytes);
+  EXPECT_EQ(read_all().bytes, bytes);
 }
 
 }  // namespace

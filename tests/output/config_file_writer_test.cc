@@ -35,6 +35,7 @@ TEST(ConfigFile, HeaderCopyZeroFillAndSystemFile) {
   std::string zem(1000, '\0');
   for (size_t i = 0; i < zem.size(); ++i) zem[i] = static_cast<char>(i % 251);
   test::write_file(c.zem_path, zem);
+  c.run.zem_sys_size = zem.size();  // as measured for the user area
   ASSERT_TRUE(write_config_file(c.run));
 
   std::string header(98, '\0');
@@ -88,6 +89,7 @@ TEST(ConfigFile, SystemFileOf4GiBIsRefused) {
   ConfigRun c;
   test::write_file(c.zem_path, "");
   std::filesystem::resize_file(c.zem_path, 0x100000000);
+  c.run.zem_sys_size = 0x100000000;
   EXPECT_FALSE(write_config_file(c.run));
   EXPECT_EQ(c.err.str(), "Error: " + c.zem_path + " is too large for the disc format.\n");
   EXPECT_EQ(c.run.error_count, 1);

@@ -1,0 +1,39 @@
+// Where a host path leads, for telling before anything is written whether
+// two paths name one file, also when that file does not exist yet.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/directory_listing.h"
+
+namespace qorv {
+
+enum class HostNodeKind {
+  Missing,
+  File,             // a regular file
+  CharacterDevice,  // /dev/null, /dev/full and the like
+  Directory,
+  Other,            // a FIFO, a socket, a block device
+};
+
+struct PathTarget {
+  HostNodeKind kind = HostNodeKind::Missing;  // what the path leads to, links followed
+  HostNodeId id;                              // unless Missing
+  uint64_t size = 0;                          // unless Missing
+  // The folder that holds the file, or would hold it once created, and the
+  // file's name there: links are followed to the path they name, also when
+  // nothing is there yet. `folder_found` is false when the folder cannot be
+  // looked up or the path ends in no plain name ("", ".", "..").
+  bool folder_found = false;
+  HostNodeId folder;
+  std::string name;
+};
+
+PathTarget find_path_target(const std::string &path);
+
+// True when the targets are one file: the same existing file, or the same
+// name in the same folder.
+bool same_target(const PathTarget &a, const PathTarget &b);
+
+}  // namespace qorv
