@@ -32,14 +32,7 @@ std::string normal_path_text(std::string_view value) {
   if (full.empty()) full = wide_from_ansi(value);
   // "C:\" and "\\server\share\" keep theirs; other paths lose a trailing one.
   while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
-  if (full.empty()) return {};
-  ::CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
-  // Compared only, never shown: UTF-8 keeps every character apart.
-  const int size = static_cast<int>(full.size());
-  int length = ::WideCharToMultiByte(CP_UTF8, 0, full.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, full.data(), size, out.data(), length, nullptr, nullptr);
-  return out;
+  return comparable_text(std::move(full));
 }
 
 }  // namespace qorv

@@ -19,6 +19,10 @@ std::optional<std::string> ansi_from_wide(std::wstring_view text);
 // messages only.
 std::string ansi_shown(std::wstring_view text);
 
+// `text` upper-cased, in UTF-8 (which keeps every character apart): for
+// comparing names that the system takes as equal, never shown.
+std::string comparable_text(std::wstring text);
+
 // `path` as the wide calls take it: paths of 248 characters or more become
 // absolute with the "\\?\" prefix, which lifts the 260-character limit.
 std::wstring wide_host_path(std::string_view path);

@@ -34,6 +34,16 @@ std::string ansi_shown(std::wstring_view text) {
   return out;
 }
 
+std::string comparable_text(std::wstring text) {
+  if (text.empty()) return {};
+  ::CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  const int size = static_cast<int>(text.size());
+  int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(length > 0 ? length : 0), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), length, nullptr, nullptr);
+  return out;
+}
+
 std::wstring full_wide_path(const std::wstring &path) {
   if (path.empty()) return {};
   std::wstring out(MAX_PATH, L'\0');

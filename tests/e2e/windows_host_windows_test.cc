@@ -80,6 +80,28 @@ TEST(WindowsHost, LinksBackIntoTheTreeAreReportedInSiblingOrder) {
   EXPECT_EQ(r.err, "  mode=ZEM\n\nError: Cannot find " + root + "\\loop.\nError: Cannot find " + root + "\\sub\\up.\n");
 }
 
+TEST(WindowsHost, OutputsByWhatTheyLeadTo) {
+  // A pipe whose reader waits: writing to it could block for ever.
+  const std::string pipe = "\\\\.\\pipe\\qorv-test-output";
+  HANDLE server = ::CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
+  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  // A file not there yet, named through the root's link back to itself.
+  const std::string root = std::string(std::getenv("QORV_TEST_LINKS")) + "\\root", looped = root + "\\LOOP\\New.dlf";
+  const std::pair<std::string, std::string> cases[] = {
+      {"SystemFileName = \"NUL\"\n", ""},
+      {"ConfigFileName = \"" + pipe + "\"\n", pipe + " is not a file."},
+      {"LayoutFileName = \"" + root + "\\new.dlf\"\nSystemFileName = \"" + looped + "\"\n",
+       looped + " is used for more than one output file."},
+  };
+  for (const auto &[overrides, error] : cases) {
+    HostileDisc disc;
+    RunResult r = disc.run("[Output]\n" + overrides);
+    EXPECT_EQ(r.status, error.empty() ? 0 : -1) << overrides;
+    EXPECT_EQ(r.err, kBaseMessages + (error.empty() ? "" : "Error: " + error + "\n")) << overrides;
+  }
+  ::CloseHandle(server);
+}
+
 TEST(WindowsHost, PathRules) {
   // Description paths stay as written; -a takes the system's full path.
   EXPECT_EQ(host_path_from_description("..\\disc/root"), "..\\disc/root");
