@@ -4,6 +4,8 @@
 BUILD ?= build
 BUILD_SAN ?= build-sanitize
 BUILD_REL ?= build-release
+BUILD_WIN ?= build-windows
+BUILD_WIN_TEST ?= build-windows-test
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 CMAKE_FLAGS ?=
@@ -17,7 +19,7 @@ deps = $(if $(filter no,$(INSTALL_DEPS)),@:,@sh scripts/install-deps $(1))
 configure = cmake -S . -B $(BUILD) --log-level=NOTICE -DCMAKE_BUILD_TYPE=RelWithDebInfo \
             -DQORV_TESTS=$(1) $(CMAKE_FLAGS)
 
-.PHONY: all build test test-sanitize demo install clean bench fuzz \
+.PHONY: all build test test-sanitize demo install clean bench fuzz windows test-windows \
         bench-build bench-snapshot bench-compare bench-selftest bench-image
 
 all: build
@@ -40,6 +42,23 @@ test-sanitize:
 	cmake --build $(BUILD_SAN) -j $(JOBS)
 	cd $(BUILD_SAN) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# Windows (cross-compiled with MinGW-w64): `make windows` leaves the release
+# program in $(BUILD_WIN)/QorvMakeDlf.exe; `make test-windows` builds the test
+# suite for Windows in $(BUILD_WIN_TEST) and runs it under Wine.
+WINDOWS_CMAKE = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake --log-level=NOTICE
+
+windows:
+	$(call deps,windows)
+	cmake -S . -B $(BUILD_WIN) $(WINDOWS_CMAKE) -DCMAKE_BUILD_TYPE=Release -DQORV_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD_WIN) -j $(JOBS) --target QorvMakeDlf
+	@echo "Windows program: $(BUILD_WIN)/QorvMakeDlf.exe"
+
+test-windows:
+	$(call deps,windows)
+	cmake -S . -B $(BUILD_WIN_TEST) $(WINDOWS_CMAKE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORV_TESTS=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD_WIN_TEST) -j $(JOBS)
+	cd $(BUILD_WIN_TEST) && ctest --output-on-failure -j $(JOBS)
 
 demo:
 	$(call deps,build)
@@ -64,7 +83,7 @@ fuzz:
 	sh fuzz/run.sh $(BUILD_FUZZ) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_REL) $(BUILD_FUZZ)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_REL) $(BUILD_FUZZ) $(BUILD_WIN) $(BUILD_WIN_TEST)
 
 # Benchmark (bench/README.md): release build, generated trees under BENCH_DIR
 # (default /tmp/qorv-bench, made once and reused), the tool against `find`.

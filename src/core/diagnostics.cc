@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/run_state.h"
+#include "host/multibyte_text.h"
 
 namespace qorv {
 
@@ -27,7 +28,7 @@ void print_report(RunState &run, std::string_view kind, std::string_view locatio
 }  // namespace
 
 std::string format_message(const RunState &run, MessageId id, MessageArgs args) {
-  return format_text(catalog_text(id, run.language), args);
+  return format_text(host_message_text(catalog_text(id, run.language)), args);
 }
 
 void report_error(RunState &run, std::string_view location, int32_t line, MessageId id,

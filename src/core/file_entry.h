@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/host_path.h"
+
 namespace qorv {
 
 inline constexpr int32_t KIND_FILE = 0;
@@ -46,7 +48,7 @@ struct FileEntry {
       return;
     }
     out.reserve(out.size() + host_dir->size() + 1 + name().size());
-    out.append(*host_dir).append(1, '/').append(name());
+    out.append(*host_dir).append(1, HOST_PATH_SEPARATOR).append(name());
   }
   void set_host_path(std::string path) {
     own_host_path = std::move(path);

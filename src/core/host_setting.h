@@ -9,8 +9,9 @@
 
 namespace qorv {
 
-// The key's text with every backslash turned into "/"; empty when the key is
-// not defined (an open then fails and names nothing).
+// The key's text as the host uses it (POSIX: every backslash turned into
+// "/"); empty when the key is not defined (an open then fails and names
+// nothing).
 inline std::string find_host_path(const SettingsStore &store, KeyId section, KeyId key) {
   return host_path_of(find_text(store, section, key));
 }

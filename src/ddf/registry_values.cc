@@ -184,6 +184,12 @@ RegistryExportHead::Verdict RegistryExportHead::look(std::string_view bytes) {
 }
 
 RegistryRead read_host_registry() {
+  // A host with a registry has the values themselves, and no export file.
+  if (std::optional<std::vector<HostRegistryValue>> key = read_registry_key()) {
+    RegistryRead read;
+    for (HostRegistryValue &v : *key) read.values.push_back({std::move(v.name), std::move(v.text)});
+    return read;
+  }
   RegistryExportHead head;
   RegistryExportBytes file = read_registry_export(REGISTRY_EXPORT_LIMIT, [&head](std::string_view bytes) {
     return head.look(bytes) != RegistryExportHead::Verdict::NotExport;

@@ -48,12 +48,13 @@ struct RegistryRead {
   std::vector<RegistryValue> values;
 };
 
-// Reads the host's export file, only as far as its first line tells that it
-// is one (a device that never ends is left at its first bytes), and not
-// beyond REGISTRY_EXPORT_LIMIT.
+// The values of the user's registry key on a host that has a registry (no
+// file is opened). Otherwise reads the host's export file, only as far as its
+// first line tells that it is one (a device that never ends is left at its
+// first bytes), and not beyond REGISTRY_EXPORT_LIMIT.
 RegistryRead read_host_registry();
 
-// The values of the host's export file (none when it is missing).
+// The values read_host_registry gives.
 std::vector<RegistryValue> read_registry_values();
 
 // The text of the first value whose name equals `name` ignoring ASCII case.

@@ -2,7 +2,8 @@
 // listed, and its subdirectories are opened from it by name, so no call
 // needs a whole path and a tree may nest deeper than the host's path length
 // limit. Also looking up one host path. Kinds and sizes come from each
-// entry's status with symbolic links followed.
+// entry's status with links (symbolic links, and junctions on Windows)
+// followed.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +14,8 @@
 
 namespace qorv {
 
-// Identity of a file or directory on the host (device and inode), to tell
+// Identity of a file or directory on the host (device and inode; Windows:
+// volume serial number and file id), to tell
 // when a directory link leads back to a directory already being walked.
 struct HostNodeId {
   uint64_t device = 0;
@@ -25,10 +27,12 @@ enum class HostItemKind {
   File,
   Directory,
   Missing,  // its status cannot be read: a dangling link, a loop of links
+  Unnamable,  // Windows: its name has a character the ANSI code page lacks
 };
 
 struct HostItem {
   std::string_view name;  // as the host spells it, in its listing's `names`
+                          // (Unnamable: with "?" for what the code page lacks)
   HostItemKind kind = HostItemKind::File;
   uint64_t size = 0;  // files only
   HostNodeId id;

@@ -1,4 +1,4 @@
-// Opening host files as POSIX descriptors, the one way every reader and
+// Opening host files as C runtime descriptors, the one way every reader and
 // writer of the tool does it.
 #pragma once
 
@@ -7,9 +7,18 @@
 
 namespace qorv {
 
-// open(2) with O_CLOEXEC, retried on EINTR. A directory is never opened (as
-// on the original host): it gives -1 like a missing file. `status` receives
-// the opened file's status.
+// Opens `path` for reading (flags O_RDONLY; POSIX takes other open flags
+// too). POSIX: open(2) with O_CLOEXEC, retried on EINTR. Windows: the
+// system's own open, shared with other readers. A directory is never opened
+// (as on the original host): it gives -1 like a missing file. `status`
+// receives the opened file's mode and size.
 int open_file_descriptor(const std::string &path, int flags, struct stat &status);
+
+// Opens an output for writing, created when it is missing, without blocking
+// (a FIFO or pipe with no reader would wait for one for ever) and before
+// truncating anything: only a regular file, truncated here, or a character
+// device (/dev/null, /dev/full; NUL on Windows) is written to. Anything else
+// gives -1 and is left as it was. Windows shares the file with no one.
+int open_output_descriptor(const std::string &path, struct stat &status);
 
 }  // namespace qorv

@@ -11,29 +11,10 @@ namespace qorv {
 
 HostFile::~HostFile() { close(); }
 
-namespace {
-
-// Opens an output without blocking (a FIFO with no reader would wait for one
-// for ever) and before truncating anything: only a regular file, truncated
-// here, or a character device (/dev/null, /dev/full) is written to.
-int open_output(const std::string &path, struct stat &st) {
-  int fd = open_file_descriptor(path, O_WRONLY | O_CREAT | O_NONBLOCK, st);
-  if (fd < 0) return -1;
-  const bool regular = S_ISREG(st.st_mode);
-  if ((!regular && !S_ISCHR(st.st_mode)) || (regular && ::ftruncate(fd, 0) != 0) ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-}  // namespace
-
 bool HostFile::open(const std::string &path, FileAccess access) {
   if (is_open()) close();
   struct stat st;
-  int fd = access == FileAccess::Read ? open_file_descriptor(path, O_RDONLY, st) : open_output(path, st);
+  int fd = access == FileAccess::Read ? open_file_descriptor(path, O_RDONLY, st) : open_output_descriptor(path, st);
   if (fd < 0) return false;
   fd_ = fd;
   access_ = access;

@@ -33,7 +33,10 @@ void copy_changing_case(std::string_view text, char *out) {
 
 }  // namespace
 
-void upper_case_copy(std::string_view text, char *out) { copy_changing_case<'a'>(text, out); }
+void upper_case_copy(std::string_view text, char *out) {
+  copy_changing_case<'a'>(text, out);
+  upper_case_beyond_ascii(text, out);
+}
 
 void lower_case_copy(std::string_view text, char *out) { copy_changing_case<'A'>(text, out); }
 

@@ -12,9 +12,9 @@ namespace qorv {
 enum class HostNodeKind {
   Missing,
   File,             // a regular file
-  CharacterDevice,  // /dev/null, /dev/full and the like
+  CharacterDevice,  // /dev/null, /dev/full and the like; NUL, CON on Windows
   Directory,
-  Other,            // a FIFO, a socket, a block device
+  Other,            // a FIFO, a socket, a block device; a pipe on Windows
 };
 
 struct PathTarget {
@@ -25,6 +25,9 @@ struct PathTarget {
   // file's name there: links are followed to the path they name, also when
   // nothing is there yet. `folder_found` is false when the folder cannot be
   // looked up or the path ends in no plain name ("", ".", "..").
+  // Windows: the folder of the system's full path of `path` and the name in
+  // one letter case, as its file names ignore case (a link that leads
+  // nowhere is taken as a file of its own).
   bool folder_found = false;
   HostNodeId folder;
   std::string name;

@@ -118,10 +118,10 @@ bool write_dlf(RunState &run) {
     if (!item->host_dir) {
       append_item_line(text, ht, item->position, item->own_host_path);
     } else {
-      // A scanned entry: its directory's host path, a slash, its name.
+      // A scanned entry: its directory's host path, a separator, its name.
       if (item->host_dir != dir) {
         dir = item->host_dir;
-        dir_and_slash.assign(*dir).append(1, '/');
+        dir_and_slash.assign(*dir).append(1, HOST_PATH_SEPARATOR);
       }
       append_item_line(text, ht, item->position, dir_and_slash, item->name());
     }

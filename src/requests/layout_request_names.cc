@@ -3,24 +3,26 @@
 
 namespace qorv {
 
-uint64_t NameIndex::signature(std::string_view name) {
+uint64_t NameIndex::signature(std::string_view upper) {
   uint64_t last = 0;
-  for (size_t i = name.size() > 8 ? name.size() - 8 : 0; i < name.size(); ++i)
-    last = (last << 8) | static_cast<unsigned char>(upper_case_byte(name[i]));
-  return last ^ (name.size() * 0x9E3779B97F4A7C15u);
+  for (size_t i = upper.size() > 8 ? upper.size() - 8 : 0; i < upper.size(); ++i)
+    last = (last << 8) | static_cast<unsigned char>(upper[i]);
+  return last ^ (upper.size() * 0x9E3779B97F4A7C15u);
 }
 
 void NameIndex::want(std::string_view file) {
-  entries_.try_emplace(upper_case_name(file), nullptr);
-  signatures_.insert(signature(file));
+  auto it = entries_.try_emplace(upper_case_name(file), nullptr).first;
+  signatures_.insert(signature(it->first));
 }
 
 void NameIndex::fill(const std::vector<FileEntry *> &fst_entries) {
   if (entries_.empty()) return;
   std::string key;
   for (size_t i = 1; i < fst_entries.size(); ++i) {
-    if (!signatures_.contains(signature(fst_entries[i]->disc_path))) continue;
+    // Taken from the upper-cased path: upper-casing may change more than
+    // single bytes (double-byte characters of the host's code page).
     upper_case_into(fst_entries[i]->disc_path, key);
+    if (!signatures_.contains(signature(key))) continue;
     auto it = entries_.find(key);
     if (it != entries_.end() && !it->second) it->second = fst_entries[i];
   }

@@ -29,9 +29,9 @@ public:
   FileEntry *find(std::string_view file) const;
 
 private:
-  // Length and last bytes of a name, case ignored: most disc paths are not
-  // wanted, and this tells so without building their upper-cased copy.
-  static uint64_t signature(std::string_view name);
+  // Length and last bytes of an upper-cased name: most disc paths are not
+  // wanted, and this tells so without a look-up in `entries_`.
+  static uint64_t signature(std::string_view upper);
 
   std::unordered_map<std::string, FileEntry *> entries_;
   std::unordered_set<uint64_t> signatures_;

@@ -12,6 +12,7 @@
 #include "core/run_state.h"
 #include "host/directory_listing.h"
 #include "host/host_path.h"
+#include "host/multibyte_text.h"
 #include "host/name_case.h"
 #include "tree/directory_chain.h"
 
@@ -21,7 +22,7 @@ namespace {
 
 // What the walk does with one listed item, decided before any entry is built
 // so that `children` is allocated once and never moves afterwards.
-enum class Verdict { Placed, LineBreak, Backslash, Missing, LinkLoop, TooDeep, CaseClash };
+enum class Verdict { Placed, Unnamable, LineBreak, Backslash, Missing, LinkLoop, TooDeep, CaseClash };
 
 // The message for an entry refused for its name or its depth.
 const char *refusal_text(Verdict verdict) {
@@ -30,6 +31,9 @@ const char *refusal_text(Verdict verdict) {
     case Verdict::LineBreak: return "%s has a line break in its name.";
     // The disc joins names with backslashes: "x\y" would be the file y in x.
     case Verdict::Backslash: return "%s has a backslash in its name.";
+    // Windows: the name would be written with "?" for what the ANSI code
+    // page lacks, a name that no file has, or that of another file.
+    case Verdict::Unnamable: return "%s has a name that the ANSI code page cannot hold.";
     default: return "%s is nested too deeply.";
   }
 }
@@ -132,9 +136,11 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
   for (size_t i = 0; i < sorted.size(); ++i) {
     SortedItem &s = sorted[i];
     const bool is_dir = s.item->kind == HostItemKind::Directory;
-    if (odd_names && s.item->name.find_first_of("\n\r") != std::string_view::npos) {
+    if (s.item->kind == HostItemKind::Unnamable) {
+      s.verdict = Verdict::Unnamable;
+    } else if (odd_names && s.item->name.find_first_of("\n\r") != std::string_view::npos) {
       s.verdict = Verdict::LineBreak;
-    } else if (odd_names && s.item->name.find('\\') != std::string_view::npos) {
+    } else if (odd_names && name_has_backslash(s.item->name)) {
       s.verdict = Verdict::Backslash;
     } else if (s.item->kind == HostItemKind::Missing) {
       s.verdict = Verdict::Missing;
@@ -191,6 +197,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
                                        join_host_path(host_dir, s.item->name)}));
         ok = false;
         break;
+      case Verdict::Unnamable:
       case Verdict::LineBreak:
       case Verdict::Backslash:
       case Verdict::TooDeep:

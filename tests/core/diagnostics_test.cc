@@ -6,6 +6,7 @@
 
 #include "core/diagnostics.h"
 #include "core/run_state.h"
+#include "support/test_support.h"
 
 namespace qorv {
 namespace {
@@ -86,7 +87,7 @@ TEST(Diagnostics, JapaneseCatalog) {
   Captured c;
   c.run.language = Language::Japanese;
   report_error(c.run, "", 0, MessageId::IllegalOption, {"-x"});
-  EXPECT_EQ(c.err.str(), "Error: 不正なオプションを指定しました (-x)\n");
+  EXPECT_EQ(c.err.str(), test::host_text("Error: 不正なオプションを指定しました (-x)\n"));
 }
 
 TEST(MessageCatalog, EveryIdHasBothTexts) {

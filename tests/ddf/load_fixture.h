@@ -70,11 +70,11 @@ public:
     const char *old = std::getenv(name);
     had_ = old != nullptr;
     if (had_) old_ = old;
-    ::setenv(name, value.c_str(), 1);
+    set_environment(name, value);
   }
   ~ScopedEnvironment() {
-    if (had_) ::setenv(name_, old_.c_str(), 1);
-    else ::unsetenv(name_);
+    if (had_) set_environment(name_, old_);
+    else unset_environment(name_);
   }
 
 private:

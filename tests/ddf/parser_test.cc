@@ -142,7 +142,7 @@ TEST(Parser, RedefinitionIsReportedAtItsOwnLine) {
 }
 
 TEST(Parser, MessagesComeInTheOrderTheParserReadsTokens) {
-  ::unsetenv("QORV_TEST_NOT_SET");
+  test::unset_environment("QORV_TEST_NOT_SET");
   DescriptionFiles f;
   // A text definition is reduced only once the next token is read, so the
   // warning from expanding line 4 comes first.
@@ -301,7 +301,7 @@ TEST(Parser, LexerMessages) {
 }
 
 TEST(Parser, VariableReferenceMessages) {
-  ::unsetenv("QORV_TEST_NOT_SET");
+  test::unset_environment("QORV_TEST_NOT_SET");
   test::ScopedEnvironment root("QORV_TEST_ROOT", "/work");
   test::ScopedEnvironment loop("QORV_TEST_LOOP", "$(QORV_TEST_LOOP)");
   DescriptionFiles f;
@@ -320,6 +320,7 @@ TEST(Parser, VariableReferenceMessages) {
 }
 
 TEST(Parser, RegistryReferenceFromUtf16Export) {
+  if (test::kWindowsHost) GTEST_SKIP() << "Windows reads its registry";
   test::TempDir dir;
   std::string ascii =
       "Windows Registry Editor Version 5.00\r\n\r\n"

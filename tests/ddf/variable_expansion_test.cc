@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "support/test_support.h"
+
 namespace qorv {
 namespace {
 
@@ -114,9 +116,9 @@ TEST(VariableExpansion, A257thReferenceThatFailsGivesItsOwnMessage) {
 
 TEST(VariableExpansion, HostLookupEnvironment) {
   VariableLookup host = host_variable_lookup();
-  ::setenv("QORV_EXPANSION_TEST", "value", 1);
+  test::set_environment("QORV_EXPANSION_TEST", "value");
   EXPECT_EQ(host.environment("QORV_EXPANSION_TEST"), "value");
-  ::unsetenv("QORV_EXPANSION_TEST");
+  test::unset_environment("QORV_EXPANSION_TEST");
   EXPECT_EQ(host.environment("QORV_EXPANSION_TEST"), std::nullopt);
   // $() is undefined, and a name the environment cannot hold too.
   EXPECT_EQ(host.environment(""), std::nullopt);

@@ -76,10 +76,10 @@ TEST(LayoutRun, SmallTreeWithAllLayoutSections) {
             "0x0000000000040008,\"" + root + "a.bin\"\r\n"
             "0x0000000000040014,\"" + root + "b.bin\"\r\n"
             "0x0000000000040800,\"" + root + "big.bin\"\r\n"
-            "0x0000000000040830,\"" + root + "sub/c.bin\"\r\n"
+            "0x0000000000040830,\"" + dir.at("root/sub/c.bin") + "\"\r\n"
             "0x0000000000040834,\"\"\r\n"
             "0x0000000000050000,\"" + root + "fixed.bin\"\r\n"
-            "0x0000000000050010,\"" + root + "sub/f2.bin\"\r\n"
+            "0x0000000000050010,\"" + dir.at("root/sub/f2.bin") + "\"\r\n"
             "0x0000000000050018,\"\"\r\n"
             "0x00000000000bfea0,\"" + root + "z.bin\"\r\n"
             "0x00000000000bfee8,\"\"\r\n");

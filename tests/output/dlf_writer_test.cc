@@ -47,15 +47,18 @@ struct DlfRun {
   std::string dlf() const { return read_file(dlf_path); }
 };
 
+// The system file's name, written out\sys.bin, as the DLF lists it: with
+// "/" on POSIX, as written on Windows.
+const std::string kSys = test::host_path("out/sys.bin");
+
 TEST(DlfWriter, ZemWithEmptyQueue) {
-  // Four lines; the closing offset is the user area start + 32. The system
-  // file's name, written out\sys.bin, is listed with "/".
+  // Four lines; the closing offset is the user area start + 32.
   DlfRun t(TargetMode::ZEM, 0x20000, 0x100000);
   ASSERT_TRUE(write_dlf(t.run));
   EXPECT_EQ(t.dlf(),
             "v2.00\r\n"
             "ZEM_CONFIG_FILE,\"out/cfg.bin\"\r\n"
-            "0x0000000000000000,\"out/sys.bin\"\r\n"
+            "0x0000000000000000,\"" + kSys + "\"\r\n"
             "0x0000000000020020,\"\"\r\n");
   EXPECT_EQ(t.err.str(), "");
 }
@@ -70,7 +73,7 @@ TEST(DlfWriter, HtItemsMarkersAndEndRaisedTo4) {
   ASSERT_TRUE(write_dlf(t.run));
   EXPECT_EQ(t.dlf(),
             "v1.00\r\n"
-            "0x00000000,\"out/sys.bin\"\r\n"
+            "0x00000000,\"" + kSys + "\"\r\n"
             "0x00000100,\"root/A\"\r\n"
             "0x00000110,\"\"\r\n"
             "0x00000120,\"root/say \"hi\"\\B\"\r\n"
@@ -83,7 +86,7 @@ TEST(DlfWriter, WideOffsets) {
   DlfRun ht(TargetMode::HT, 0x100, 0x200000000);
   ht.item(0x123456789, 4, "root/A");
   ASSERT_TRUE(write_dlf(ht.run));
-  EXPECT_EQ(ht.dlf(), "v1.00\r\n0x00000000,\"out/sys.bin\"\r\n0x123456789,\"root/A\"\r\n0x1234567b0,\"\"\r\n");
+  EXPECT_EQ(ht.dlf(), "v1.00\r\n0x00000000,\"" + kSys + "\"\r\n0x123456789,\"root/A\"\r\n0x1234567b0,\"\"\r\n");
 
   DlfRun zem(TargetMode::ZEM, 0x100, 0x200000000);
   zem.item(0x123456789, 4, "root/A");
@@ -96,7 +99,7 @@ TEST(DlfWriter, EndExactlyAtAnUnalignedBoundIsKept) {
   DlfRun t(TargetMode::HT, 0x100, 0x201);
   t.item(0x200, 1, "root/A");
   ASSERT_TRUE(write_dlf(t.run));
-  EXPECT_EQ(t.dlf(), "v1.00\r\n0x00000000,\"out/sys.bin\"\r\n0x00000200,\"root/A\"\r\n0x00000221,\"\"\r\n");
+  EXPECT_EQ(t.dlf(), "v1.00\r\n0x00000000,\"" + kSys + "\"\r\n0x00000200,\"root/A\"\r\n0x00000221,\"\"\r\n");
 }
 
 TEST(DlfWriter, EndBeyondTheUserArea) {
@@ -107,7 +110,7 @@ TEST(DlfWriter, EndBeyondTheUserArea) {
   EXPECT_FALSE(write_dlf(t.run));
   EXPECT_EQ(t.err.str(),
             "Error:Last LBA, -1: LBA(0000000000000204-0000000000000224) is out of FST range.\n");
-  EXPECT_EQ(t.dlf(), "v1.00\r\n0x00000000,\"out/sys.bin\"\r\n0x00000200,\"root/A\"\r\n");
+  EXPECT_EQ(t.dlf(), "v1.00\r\n0x00000000,\"" + kSys + "\"\r\n0x00000200,\"root/A\"\r\n");
 
   // Already beyond before rounding: 0x210 is reported unchanged.
   DlfRun u(TargetMode::ZEM, 0x100, 0x200);

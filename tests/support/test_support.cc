@@ -1,5 +1,9 @@
 #include "support/test_support.h"
 
+#include "host/host_path.h"
+#include "host/multibyte_text.h"
+#include "support/test_host.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,11 +14,7 @@ namespace fs = std::filesystem;
 
 namespace qorv::test {
 
-TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "qorv-test-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
+TempDir::TempDir() : path_(make_temp_directory()) {}
 
 TempDir::~TempDir() {
   std::error_code ec;
@@ -26,7 +26,15 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-std::string TempDir::at(const std::string &relative) const { return path_ + "/" + relative; }
+std::string TempDir::at(const std::string &relative) const { return host_path(path_ + "/" + relative); }
+
+std::string host_path(std::string path) {
+  for (char &c : path)
+    if (c == '/') c = HOST_PATH_SEPARATOR;
+  return path;
+}
+
+std::string host_text(const std::string &utf8) { return host_message_text(utf8); }
 
 std::string TempDir::write(const std::string &relative, const std::string &content) const {
   std::string p = at(relative);

@@ -7,6 +7,7 @@
 #include "sysarea/header_blocks.h"
 #include "support/region_capture.h"
 #include "support/settings_builder.h"
+#include "support/test_support.h"
 
 namespace qorv {
 namespace {
@@ -80,6 +81,7 @@ TEST(DiscInfoBlock, ZemFlagsFollowHashAndEncryption) {
 }
 
 TEST(DiscInfoBlock, ZemCopyKeepsWholeUtf8Characters) {
+  if (test::kWindowsHost) GTEST_SKIP() << "names are UTF-8 on POSIX only";
   // "é" is C3 A9, "あ" is E3 81 82. A character that does not fit whole into
   // the 64 bytes leaves zero bytes instead of a broken sequence.
   struct Case {

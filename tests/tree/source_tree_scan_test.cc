@@ -60,13 +60,13 @@ TEST(SourceTreeScan, LongNamesSharingTheirStartSortByTheirWholeName) {
   // Names that agree in their first eight (or more) bytes, a name that is
   // the start of another, and a byte above ASCII late in the name.
   Scan s;
-  for (const char *name : {"sound_effects_b.bin", "SOUND_EFFECTS_A.bin", "sound_effects", "sound_effects_\xe9",
+  for (const char *name : {"sound_effects_b.bin", "SOUND_EFFECTS_A.bin", "sound_effects", "sound_effects_\xb1",
                            "sound_effectsZ", "sound_eff", "sound_effects_a.bi"})
     s.dir.write(std::string("root/") + name, "");
   ASSERT_TRUE(s.scan_root(s.dir.at("root")));
   EXPECT_EQ(names(s.run.root_entry.children),
             (std::vector<std::string>{"sound_eff", "sound_effects", "sound_effectsZ", "sound_effects_a.bi",
-                                      "SOUND_EFFECTS_A.bin", "sound_effects_b.bin", "sound_effects_\xe9"}));
+                                      "SOUND_EFFECTS_A.bin", "sound_effects_b.bin", "sound_effects_\xb1"}));
 }
 
 TEST(SourceTreeScan, EntriesCarryPathsKindsAndSizes) {
@@ -127,12 +127,13 @@ TEST(SourceTreeScan, DanglingLinksAndLoopsAreReportedInSiblingOrder) {
   Scan s;
   s.dir.write("root/a.bin", "aa");
   s.dir.write("root/c/real.bin", "r");
-  fs::create_symlink("gone", s.dir.at("root/b"));
-  fs::create_symlink("gone", s.dir.at("root/c/d"));
-  fs::create_symlink("..", s.dir.at("root/c/up"));  // back to root: a loop
-  fs::create_symlink("gone", s.dir.at("root/e"));
+  if (!test::host_makes_symlinks()) GTEST_SKIP() << "no symbolic links here";
+  ASSERT_TRUE(test::make_symlink("gone", s.dir.at("root/b")));
+  ASSERT_TRUE(test::make_symlink("gone", s.dir.at("root/c/d")));
+  ASSERT_TRUE(test::make_symlink("..", s.dir.at("root/c/up")));  // back to root: a loop
+  ASSERT_TRUE(test::make_symlink("gone", s.dir.at("root/e")));
   s.dir.write("shared/s.bin", "s");
-  fs::create_symlink("../shared", s.dir.at("root/f"));  // a directory link that is no loop
+  ASSERT_TRUE(test::make_symlink("../shared", s.dir.at("root/f")));  // a directory link that is no loop
   EXPECT_FALSE(s.scan_root(s.dir.at("root")));
 
   // Pre-order: b, then inside c (d, up), then e.
@@ -149,6 +150,7 @@ TEST(SourceTreeScan, DanglingLinksAndLoopsAreReportedInSiblingOrder) {
 }
 
 TEST(SourceTreeScan, NamesEqualButForCaseAreRefused) {
+  if (test::kWindowsHost) GTEST_SKIP() << "one folder cannot hold such names on Windows";
   Scan s;
   for (const char *name : {"readme", "README", "Readme", "other"}) s.dir.write(std::string("root/") + name, "");
   EXPECT_FALSE(s.scan_root(s.dir.at("root")));

@@ -19,4 +19,16 @@ int open_file_descriptor(const std::string &path, int flags, struct stat &status
   return fd;
 }
 
+int open_output_descriptor(const std::string &path, struct stat &status) {
+  int fd = open_file_descriptor(path, O_WRONLY | O_CREAT | O_NONBLOCK, status);
+  if (fd < 0) return -1;
+  const bool regular = S_ISREG(status.st_mode);
+  if ((!regular && !S_ISCHR(status.st_mode)) || (regular && ::ftruncate(fd, 0) != 0) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 }  // namespace qorv

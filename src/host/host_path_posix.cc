@@ -6,6 +6,8 @@
 
 namespace qorv {
 
+const char HOST_PATH_SEPARATOR = '/';
+
 std::string host_path_from_description(std::string_view text) {
   std::string out(text);
   for (char &c : out)

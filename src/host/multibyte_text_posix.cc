@@ -38,4 +38,8 @@ size_t copy_whole_characters(std::string_view text, std::span<uint8_t> field) {
   return used;
 }
 
+bool name_has_backslash(std::string_view name) { return name.find('\\') != std::string_view::npos; }
+
+std::string host_message_text(std::string_view utf8) { return std::string(utf8); }
+
 }  // namespace qorv

@@ -62,4 +62,6 @@ RegistryExportBytes read_registry_export(size_t limit, const std::function<bool(
   return result;
 }
 
+std::optional<std::vector<HostRegistryValue>> read_registry_key() { return std::nullopt; }
+
 }  // namespace qorv
