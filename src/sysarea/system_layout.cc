@@ -44,6 +44,12 @@ bool measure_input(RunState &run, const std::string &name, uint64_t &size) {
     report_error(run, "", 0, MessageId::OpenError, {name});
     return false;
   }
+  // A FIFO or a socket has no size to reserve, and reading one could wait
+  // for a writer for ever.
+  if (info.is_stream) {
+    report_error_text(run, "", 0, format_text("%s is not a file.", {name}));
+    return false;
+  }
   if (info.size >= MAX_SYSTEM_INPUT_SIZE) {
     report_error_text(run, "", 0, format_text("%s is too large for the disc format.", {name}));
     return false;
@@ -62,6 +68,14 @@ bool compute_system_layout(RunState &run) {
   std::string boot_name = find_host_path(run.store, key::Input, key::BootFileName);
   if (!measure_input(run, boot_name, run.boot_size)) return false;
   run.fst_position = round_up(run.boot_position + run.boot_size, 0x100);
+
+  // The BI2 template is read only when the system file is written; a FIFO
+  // there is refused now, before any output.
+  std::string bi2_name = find_host_path(run.store, key::Input, key::BI2FileName);
+  if (look_up_path(bi2_name).is_stream) {
+    report_error_text(run, "", 0, format_text("%s is not a file.", {bi2_name}));
+    return false;
+  }
   run.fst_size = run.fst_entries_size + run.fst_names_size + run.fst_copy_lists_size;
 
   uint64_t fst_end = run.fst_position + run.fst_size;
