@@ -28,6 +28,7 @@ enum class HostItemKind {
   Directory,
   Missing,  // its status cannot be read: a dangling link, a loop of links
   Unnamable,  // Windows: its name has a character the ANSI code page lacks
+  Special,    // neither a regular file nor a directory: a FIFO, a socket, a device
 };
 
 struct HostItem {
@@ -95,6 +96,9 @@ ListStatus list_directory(const HostDirectory &dir, HostListing &listing);
 struct HostPathInfo {
   bool exists = false;
   bool is_directory = false;
+  // A FIFO or a socket: opening one may wait for a writer for ever, and what
+  // it gives has no size.
+  bool is_stream = false;
   uint64_t size = 0;
   HostNodeId id;
 };

@@ -20,12 +20,6 @@ void HostDirectory::Closer::operator()(State *state) const {
   delete state;
 }
 
-HostDirectory::HostDirectory() = default;
-HostDirectory::HostDirectory(State *state) : state_(state) {}
-HostDirectory::HostDirectory(HostDirectory &&) noexcept = default;
-HostDirectory &HostDirectory::operator=(HostDirectory &&) noexcept = default;
-HostDirectory::~HostDirectory() = default;
-
 namespace {
 
 HostNodeId node_id(const struct stat &st) {
@@ -144,7 +138,7 @@ ListStatus list_directory(const HostDirectory &dir, HostListing &listing) {
       item.kind = HostItemKind::Directory;
       item.id = node_id(st);
     } else {
-      item.kind = HostItemKind::File;
+      item.kind = S_ISREG(st.st_mode) ? HostItemKind::File : HostItemKind::Special;
       item.size = static_cast<uint64_t>(st.st_size);
       item.id = node_id(st);
     }
@@ -163,6 +157,7 @@ HostPathInfo look_up_path(const std::string &path) {
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return info;
   info.exists = true;
   info.is_directory = S_ISDIR(st.st_mode);
+  info.is_stream = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode);
   info.size = info.is_directory ? 0 : static_cast<uint64_t>(st.st_size);
   info.id = node_id(st);
   return info;

@@ -49,12 +49,6 @@ void HostDirectory::Closer::operator()(State *state) const {
   delete state;
 }
 
-HostDirectory::HostDirectory() = default;
-HostDirectory::HostDirectory(State *state) : state_(state) {}
-HostDirectory::HostDirectory(HostDirectory &&) noexcept = default;
-HostDirectory &HostDirectory::operator=(HostDirectory &&) noexcept = default;
-HostDirectory::~HostDirectory() = default;
-
 namespace {
 
 OpenStatus open_wide_directory(std::wstring path, HostDirectory &dir) {

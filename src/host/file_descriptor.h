@@ -14,6 +14,11 @@ namespace qorv {
 // receives the opened file's mode and size.
 int open_file_descriptor(const std::string &path, int flags, struct stat &status);
 
+// Opens a file that is read whole and whose size was measured (a system
+// input): as `open_file_descriptor`, but a FIFO or a socket is refused (-1)
+// without waiting for a writer. A character device is opened.
+int open_input_descriptor(const std::string &path, struct stat &status);
+
 // Opens an output for writing, created when it is missing, without blocking
 // (a FIFO or pipe with no reader would wait for one for ever) and before
 // truncating anything: only a regular file, truncated here, or a character

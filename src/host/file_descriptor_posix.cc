@@ -19,6 +19,17 @@ int open_file_descriptor(const std::string &path, int flags, struct stat &status
   return fd;
 }
 
+int open_input_descriptor(const std::string &path, struct stat &status) {
+  int fd = open_file_descriptor(path, O_RDONLY | O_NONBLOCK, status);
+  if (fd < 0) return -1;
+  if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 int open_output_descriptor(const std::string &path, struct stat &status) {
   int fd = open_file_descriptor(path, O_WRONLY | O_CREAT | O_NONBLOCK, status);
   if (fd < 0) return -1;

@@ -44,6 +44,11 @@ int open_file_descriptor(const std::string &path, int, struct stat &status) {
   return wrap_handle(handle, _O_RDONLY, size.QuadPart, status);
 }
 
+// Opening a pipe here connects to it at once or fails: nothing waits.
+int open_input_descriptor(const std::string &path, struct stat &status) {
+  return open_file_descriptor(path, 0, status);
+}
+
 // Opened as it is (OPEN_ALWAYS) rather than created anew, so that nothing is
 // cut before its kind is known: a file on a disk is then truncated, a
 // character device (NUL, CON) written as it is, a pipe refused.

@@ -14,7 +14,7 @@ HostFile::~HostFile() { close(); }
 bool HostFile::open(const std::string &path, FileAccess access) {
   if (is_open()) close();
   struct stat st;
-  int fd = access == FileAccess::Read ? open_file_descriptor(path, O_RDONLY, st) : open_output_descriptor(path, st);
+  int fd = access == FileAccess::Read ? open_input_descriptor(path, st) : open_output_descriptor(path, st);
   if (fd < 0) return false;
   fd_ = fd;
   access_ = access;

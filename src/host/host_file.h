@@ -16,7 +16,8 @@ public:
   HostFile &operator=(const HostFile &) = delete;
   ~HostFile();
 
-  // Read: the file must exist (count = its size). Write: created or
+  // Read: the file must exist (count = its size) and be no FIFO or socket,
+  // which could keep the open waiting for a writer. Write: created or
   // truncated (count = 0); the open never blocks, and anything but a regular
   // file or a character device (a FIFO, a block device) is refused. A directory is
   // never opened. A file still open is closed first.

@@ -31,6 +31,11 @@ struct PathTarget {
   bool folder_found = false;
   HostNodeId folder;
   std::string name;
+  // The path that creating or replacing the file acts on: `path` with its
+  // links followed as above (Windows: `path` itself). Renaming a new file
+  // over it replaces the file and keeps the links that lead to it. Empty
+  // when the links loop.
+  std::string end_path;
 };
 
 PathTarget find_path_target(const std::string &path);

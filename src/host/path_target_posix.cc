@@ -65,8 +65,11 @@ PathTarget find_path_target(const std::string &path) {
   // relative to the link's folder, whether or not anything is there.
   std::string at = path;
   std::string link;
-  for (int hops = 0; hops < MAX_LINKS && read_link(at, link); ++hops)
+  int hops = 0;
+  for (; hops < MAX_LINKS && read_link(at, link); ++hops)
     at = link.starts_with('/') ? link : folder_of(at) + "/" + link;
+  if (hops == MAX_LINKS && read_link(at, link)) return target;  // a loop of links leads nowhere
+  target.end_path = at;
   size_t slash = at.rfind('/');
   target.name = slash == std::string::npos ? at : at.substr(slash + 1);
   if (target.name.empty() || target.name == "." || target.name == "..") return target;

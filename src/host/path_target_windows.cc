@@ -42,6 +42,7 @@ void look_at(const std::wstring &path, PathTarget &target) {
 PathTarget find_path_target(const std::string &path) {
   PathTarget target;
   if (path.empty()) return target;
+  target.end_path = path;
   look_at(wide_host_path(path), target);
 
   // Where a file would be created: the full path's folder, which is looked

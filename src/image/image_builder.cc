@@ -5,6 +5,7 @@
 
 #include "host/disc_file.h"
 #include "host/interrupt_watch.h"
+#include "host/path_target.h"
 #include "host/range_copy.h"
 #include "image/image_report.h"
 #include "image/item_check.h"
@@ -22,7 +23,7 @@ std::string folder_of(const std::string &path) {
 // What must hold before the first byte is written, beyond the items: the
 // configuration file of v2.00, the image's folder and path, the size asked for.
 void check_build_target(ImageRun &run, const std::string &dlf, const CheckedDlf &checked,
-                        const std::string &image, const DiscFileStatus &target) {
+                        const std::string &image, const std::string &end_path, const DiscFileStatus &target) {
   const DlfHeader &header = checked.header;
   if (header.zem && !header.config_path.empty()) {
     std::string config = item_host_path(run.options.directory, header.config_path);
@@ -35,11 +36,18 @@ void check_build_target(ImageRun &run, const std::string &dlf, const CheckedDlf 
                          (status.kind == DiscFileKind::Missing ? "cannot be found: " + error_text(status.error)
                                                                : std::string("is not a regular file")));
   }
-  DiscFileStatus folder = disc_file_status(folder_of(image));
-  if (folder.kind != DiscFileKind::Directory)
-    image_error(run, "cannot write " + image + ": its folder " + folder_of(image) +
-                         (folder.kind == DiscFileKind::Missing ? " does not exist" : " is not a folder"));
+  if (end_path.empty()) {
+    image_error(run, "cannot write " + image + ": its symbolic links lead round in a loop");
+  } else {
+    DiscFileStatus folder = disc_file_status(folder_of(end_path));
+    if (folder.kind != DiscFileKind::Directory)
+      image_error(run, "cannot write " + image + ": its folder " + folder_of(end_path) +
+                           (folder.kind == DiscFileKind::Missing ? " does not exist" : " is not a folder"));
+  }
   if (target.kind == DiscFileKind::Directory) image_error(run, "cannot write " + image + ": it is a folder");
+  // The image replaces a file by renaming a new one over it: over a device
+  // or a FIFO that would put a plain file in its place.
+  if (target.kind == DiscFileKind::Other) image_error(run, "cannot write " + image + ": it is not a regular file");
   if (target.same_file(disc_file_status(dlf))) image_error(run, "the image " + image + " is the DLF itself");
   if (run.options.image_size && *run.options.image_size < checked.closing_offset)
     image_error(run, "--size " + hex_offset(*run.options.image_size) + " is below the DLF's closing offset " +
@@ -113,7 +121,9 @@ int build_image(ImageRun &run) {
   if (target.kind == DiscFileKind::Regular) forbidden.push_back({target, "the image " + image});
   CheckedDlf checked;
   if (!check_dlf(run, dlf, forbidden, false, checked) && checked.items.empty()) return IMAGE_FAILED;
-  check_build_target(run, dlf, checked, image, target);
+  // A symbolic link named as the image stays: the file it leads to is replaced.
+  const std::string end_path = find_path_target(image).end_path;
+  check_build_target(run, dlf, checked, image, end_path, target);
   if (run.error_count != 0) return IMAGE_FAILED;
 
   uint64_t data_bytes = 0;
@@ -124,7 +134,7 @@ int build_image(ImageRun &run) {
   if (run.options.quiet) run.progress = false;
   InterruptWatch watch;  // from here on Ctrl-C ends the build cleanly
   TemporaryImageFile temporary;
-  if (!temporary.create(image)) {
+  if (!temporary.create(end_path)) {
     image_error(run, "cannot create a file beside " + image + ": " + error_text(temporary.error()));
     return IMAGE_FAILED;
   }

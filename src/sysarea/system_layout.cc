@@ -36,6 +36,14 @@ int64_t saturating_minus(int64_t value, uint64_t amount) {
   return result < INT64_MIN ? INT64_MIN : static_cast<int64_t>(result);
 }
 
+// A FIFO or a socket as a system input has no size to reserve, and reading
+// one could wait for a writer for ever: refused before any output.
+bool refuse_stream(RunState &run, const std::string &name, const HostPathInfo &info) {
+  if (!info.is_stream) return false;
+  report_error_text(run, "", 0, format_text("%s is not a file.", {name}));
+  return true;
+}
+
 // The size of a loader or boot file; it must exist, be a file, and fit the
 // disc format's 32-bit size fields.
 bool measure_input(RunState &run, const std::string &name, uint64_t &size) {
@@ -44,6 +52,7 @@ bool measure_input(RunState &run, const std::string &name, uint64_t &size) {
     report_error(run, "", 0, MessageId::OpenError, {name});
     return false;
   }
+  if (refuse_stream(run, name, info)) return false;
   if (info.size >= MAX_SYSTEM_INPUT_SIZE) {
     report_error_text(run, "", 0, format_text("%s is too large for the disc format.", {name}));
     return false;
@@ -62,6 +71,10 @@ bool compute_system_layout(RunState &run) {
   std::string boot_name = find_host_path(run.store, key::Input, key::BootFileName);
   if (!measure_input(run, boot_name, run.boot_size)) return false;
   run.fst_position = round_up(run.boot_position + run.boot_size, 0x100);
+
+  // The BI2 template is read only when the system file is written.
+  std::string bi2_name = find_host_path(run.store, key::Input, key::BI2FileName);
+  if (refuse_stream(run, bi2_name, look_up_path(bi2_name))) return false;
   run.fst_size = run.fst_entries_size + run.fst_names_size + run.fst_copy_lists_size;
 
   uint64_t fst_end = run.fst_position + run.fst_size;

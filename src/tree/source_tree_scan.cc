@@ -22,7 +22,7 @@ namespace {
 
 // What the walk does with one listed item, decided before any entry is built
 // so that `children` is allocated once and never moves afterwards.
-enum class Verdict { Placed, Unnamable, LineBreak, Backslash, Missing, LinkLoop, TooDeep, CaseClash };
+enum class Verdict { Placed, Unnamable, LineBreak, Backslash, Missing, NotAFile, LinkLoop, TooDeep, CaseClash };
 
 // The message for an entry refused for its name or its depth.
 const char *refusal_text(Verdict verdict) {
@@ -34,6 +34,9 @@ const char *refusal_text(Verdict verdict) {
     // Windows: the name would be written with "?" for what the ANSI code
     // page lacks, a name that no file has, or that of another file.
     case Verdict::Unnamable: return "%s has a name that the ANSI code page cannot hold.";
+    // A FIFO, a socket or a device has no contents of a known size to put
+    // on a disc: it would be listed as an empty file that no image can hold.
+    case Verdict::NotAFile: return "%s is not a file.";
     default: return "%s is nested too deeply.";
   }
 }
@@ -144,6 +147,8 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
       s.verdict = Verdict::Backslash;
     } else if (s.item->kind == HostItemKind::Missing) {
       s.verdict = Verdict::Missing;
+    } else if (s.item->kind == HostItemKind::Special) {
+      s.verdict = Verdict::NotAFile;
     } else if (is_dir && chain.holds(s.item->id)) {
       s.verdict = Verdict::LinkLoop;
     } else if (path_before_name + s.item->name.size() > MAX_DISC_PATH ||
@@ -198,6 +203,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
         ok = false;
         break;
       case Verdict::Unnamable:
+      case Verdict::NotAFile:
       case Verdict::LineBreak:
       case Verdict::Backslash:
       case Verdict::TooDeep:

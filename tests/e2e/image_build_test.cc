@@ -37,9 +37,13 @@ TEST(ImageBuild, BothModesBuildVerifyAndEqualADirectAssembly) {
     ExampleDisc disc(mode);
     ASSERT_TRUE(disc.made());
     const std::string image = disc.at("disc.img");
-    ImageResult r = run_image({"build", "-q", "-C", disc.dir().path(), "-o", image, disc.dlf()});
+    // HT names the image by a symbolic link, which stays and leads to it.
+    const std::string named = mode == "ht" ? disc.at("link.img") : image;
+    if (mode == "ht") fs::create_symlink("disc.img", named);
+    ImageResult r = run_image({"build", "-q", "-C", disc.dir().path(), "-o", named, disc.dlf()});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("Built " + image + ": "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Built " + named + ": "), std::string::npos) << r.err;
+    EXPECT_EQ(fs::is_symlink(named), mode == "ht");
     EXPECT_EQ(r.err.find("configuration file") != std::string::npos, mode == "zem") << r.err;
 
     // The direct assembly: zeros up to the closing offset, every item's file at its offset.
@@ -124,6 +128,8 @@ TEST(ImageBuild, BadInputsFailBeforeAnythingIsWritten) {
        "zem.dlf: it is the DLF or one of its files"},
       {"image is a folder", [&](ExampleDisc &d) { fs::create_directory(d.at("out/zem.img")); return build(d); },
        "zem.img: it is a folder"},
+      {"image is a FIFO", [&](ExampleDisc &d) { auto a = build(d); a[5] = d.at("fifo.img"); ::mkfifo(a[5].c_str(), 0644); return a; },
+       "fifo.img: it is not a regular file"},
       {"image in a missing folder", [&](ExampleDisc &d) { auto a = build(d); a[5] = d.at("none/x.img"); return a; },
        "its folder " /* .../none does not exist */},
       {"configuration file missing", [&](ExampleDisc &d) { fs::remove(d.at("out/zem_config.bin")); return build(d); },

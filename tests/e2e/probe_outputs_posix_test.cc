@@ -67,6 +67,20 @@ TEST(ProbeOutputs, RunsOfTheProgram) {
        base + "Error: @/out/v.bin is both an input and an output file.\n"},
       // A FIFO would block (/dev/null is fine, below).
       {"mkfifo out/fifo", "[Output]\nConfigFileName = \"@/out/fifo\"\n", "", 255, base + "Error: @/out/fifo is not a file.\n"},
+      // FIFOs as inputs: refused before anything is written, never waited
+      // on; one as the registry export file reads as empty.
+      {"rm sys/ldr.bin sys/bi2.bin && mkfifo sys/ldr.bin sys/bi2.bin", "", "", 255,
+       "  mode=ZEM\n\nError: @/sys/ldr.bin is not a file.\n"},
+      {"rm sys/bi2.bin && mkfifo sys/bi2.bin", "", "", 255, "  mode=ZEM\n\nError: @/sys/bi2.bin is not a file.\n"},
+      {"rm sys/zemsys.bin && mkfifo sys/zemsys.bin", "", "", 255,
+       "  mode=ZEM\n\nError: File open error. (@/sys/zemsys.bin)\n"},
+      {"mkfifo q.reg", refs, "", 0, undefined + base, true},
+      // Nodes of the disc tree that are no files, in sibling order.
+      {"mkfifo root/pipe && ln -s /dev/null root/null && echo x >root/a && "
+       "python3 -c \"import socket; socket.socket(socket.AF_UNIX).bind('root/sock')\"",
+       "", "", 255,
+       "  mode=ZEM\n\nError: @/root/null is not a file.\nError: @/root/pipe is not a file.\n"
+       "Error: @/root/sock is not a file.\n"},
       // Line breaks in names the DLF lists: from the environment, and as written.
       {"", "[Output]\nConfigFileName = \"$(PROBE_NAME)\"\nSystemFileName = \"@/out/s\rx.bin\"\n", "", 255,
        base + "Error: @/out/c\nx.bin has a line break in its name.\nError: @/out/s\rx.bin has a line break in its name.\n"},
