@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "host/environment.h"
+#include "host/file_descriptor.h"
 
 namespace qorv {
 
@@ -32,16 +33,13 @@ RegistryExportBytes read_registry_export(size_t limit, const std::function<bool(
   RegistryExportBytes result;
   const std::string &path = result.path = registry_export_path();
   if (path.empty()) return result;
-  int fd;
-  do {
-    // Without O_NONBLOCK a FIFO that no one writes would keep the open
-    // waiting for ever; opened so, it reads as empty. A pipe that a process
-    // writes (QORV_REGISTRY_FILE=<(generator)) is read as it comes.
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return result;
+  // Without O_NONBLOCK a FIFO that no one writes would keep the open waiting
+  // for ever; opened so, it reads as empty. A pipe that a process writes
+  // (QORV_REGISTRY_FILE=<(generator)) is read as it comes.
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+  int fd = open_file_descriptor(path, O_RDONLY | O_NONBLOCK, st);
+  if (fd < 0) return result;
+  if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return result;
   }
