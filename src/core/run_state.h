@@ -40,7 +40,7 @@ struct RunState {
 
   // Disc tree and FST.
   FileEntry root_entry;
-  std::deque<FileEntry> path_list_trees;  // deque: pointers stay valid while it grows
+  std::vector<FileEntry> path_list_trees;  // filled at once; pointers taken afterwards
   // The host path of every scanned directory, shared by the entries in it
   // (FileEntry::host_dir); a deque, so the entries' pointers stay valid.
   std::deque<std::string> host_directories;

@@ -84,12 +84,13 @@ StoreResult add_path_mapping(Section &section, const FormRecord &form, PathMappi
   StoreResult r = admit_key(section, form.id, form.id);
   if (r != StoreResult::New && r != StoreResult::Exists) return r;
   auto &table = entry_for<PathTable>(section, form, mapping.line);
-  auto [it, added] = table.by_name.try_emplace(mapping.name, table.items.size());
+  auto [at, added] = table.by_name.insert(mapping.name, table.items.size(),
+                                          [&](size_t i) -> std::string_view { return table.items[i].name; });
   if (added) {
     table.items.push_back(std::move(mapping));
     return StoreResult::New;
   }
-  PathMapping &m = table.items[it->second];  // keeps its place in the list
+  PathMapping &m = table.items[at];  // keeps its place in the list
   m.line = mapping.line;
   m.fst_dir = std::move(mapping.fst_dir);
   m.host_dir = std::move(mapping.host_dir);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "core/keyword_table.h"
+#include "core/name_positions.h"
 
 namespace qorv {
 
@@ -62,9 +64,10 @@ struct PathMapping {
 
 // Items are added only through `add_path_mapping`, which keeps `by_name`
 // (name -> index in `items`), so a redefinition is found without a search.
+// A deque: a table of hundreds of thousands of items grows without moving them.
 struct PathTable final : Entry {
-  std::vector<PathMapping> items;
-  std::unordered_map<std::string, size_t> by_name;
+  std::deque<PathMapping> items;
+  NamePositions by_name;
 };
 
 struct OriginRequest {

@@ -8,18 +8,24 @@ namespace qorv {
 // to the deepest; the ones above were closed for the host's limit.
 
 OpenStatus DirectoryChain::open_root(const std::string &path) {
-  root_path_ = path;
+  root_path_ = &path;
   levels_.clear();
   first_open_ = 0;
+  root_id_known_ = false;
   Level root;
   OpenStatus status = open_directory(path, root.dir);
   if (status != OpenStatus::Opened) return status;
-  root.id = directory_id(root.dir);
   levels_.push_back(std::move(root));
   return status;
 }
 
-bool DirectoryChain::holds(HostNodeId id) const {
+bool DirectoryChain::holds(HostNodeId id) {
+  // Asked about the root's entries first, while the root is still open: no
+  // level is closed before one below the root is entered.
+  if (!root_id_known_) {
+    levels_.front().id = directory_id(levels_.front().dir);
+    root_id_known_ = true;
+  }
   for (const Level &level : levels_)
     if (level.id == id) return true;
   return false;
@@ -42,7 +48,7 @@ bool DirectoryChain::reopen() {
     Level &level = levels_[i];
     OpenStatus status;
     do {
-      status = i == 0 ? open_directory(root_path_, level.dir)
+      status = i == 0 ? open_directory(*root_path_, level.dir)
                       : open_child_directory(levels_[i - 1].dir, level.name, level.dir);
     } while (status == OpenStatus::TooManyOpen && i > 0 && close_nearest_root(i - 1));
     if (status != OpenStatus::Opened || directory_id(level.dir) != level.id) {

@@ -27,11 +27,12 @@ public:
     LostParent,   // the directory being walked was closed and is gone or replaced
   };
 
-  // Opens the walk's root as the only directory of the chain.
+  // Opens the walk's root as the only directory of the chain. The chain
+  // keeps `path` by reference, to open the root again.
   OpenStatus open_root(const std::string &path);
 
   // True when a directory of the chain has this identity (a link loop).
-  bool holds(HostNodeId id) const;
+  bool holds(HostNodeId id);
 
   // Lists the deepest directory.
   ListStatus list(HostListing &listing);
@@ -55,7 +56,10 @@ private:
   // closed then); false when one is gone or is another directory now.
   bool reopen();
 
-  std::string root_path_;
+  const std::string *root_path_ = nullptr;
+  // The root's identity is read when first needed: a folder without
+  // subdirectories (most grafted folders) never needs it.
+  bool root_id_known_ = false;
   std::vector<Level> levels_;
   size_t first_open_ = 0;
 };

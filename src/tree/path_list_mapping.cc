@@ -1,10 +1,10 @@
 #include "tree/path_list_mapping.h"
 
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "core/diagnostics.h"
+#include "core/name_positions.h"
 #include "core/run_state.h"
 #include "tree/source_tree_scan.h"
 #include "host/directory_listing.h"
@@ -48,7 +48,7 @@ bool check_path_lists(RunState &run) {
     if (!table) continue;
     for (const PathMapping &item : table->items) {
       std::string host_dir = host_path_from_description(item.host_dir);
-      if (host_dir.find_first_of("\n\r") != std::string::npos) {
+      if (host_dir.find('\n') != std::string::npos || host_dir.find('\r') != std::string::npos) {
         // Every grafted item's DLF line would hold the line break.
         report_error_text(run, "", 0, format_text("%s has a line break in its name.", {host_dir}));
         ok = false;
@@ -75,19 +75,20 @@ bool check_path_lists(RunState &run) {
   return ok;
 }
 
-std::vector<PathMapping> merge_path_lists(RunState &run) {
-  std::vector<PathMapping> merged;
-  std::unordered_map<std::string, size_t> by_name;
+std::vector<const PathMapping *> merge_path_lists(RunState &run) {
+  std::vector<const PathMapping *> merged;
+  NamePositions by_name;
+  const auto name_at = [&](size_t i) -> std::string_view { return merged[i]->name; };
   for (const Layer &layer : run.store.layers) {
     const PathTable *table = path_table(layer);
     if (!table) continue;
     for (const PathMapping &item : table->items) {
-      auto [it, added] = by_name.try_emplace(item.name, merged.size());
+      auto [at, added] = by_name.insert(item.name, merged.size(), name_at);
       if (added) {
-        merged.push_back(item);
+        merged.push_back(&item);
       } else {
         report_warning(run, layer.file_name, item.line, MessageId::Redefined, {item.name});
-        merged[it->second] = item;
+        merged[at] = &item;
       }
     }
   }
@@ -102,7 +103,10 @@ bool map_path_lists(RunState &run) {
   if (!check_path_lists(run)) return false;
 
   bool ok = true;
-  for (const PathMapping &item : merge_path_lists(run)) {
+  const std::vector<const PathMapping *> merged_items = merge_path_lists(run);
+  run.path_list_trees.reserve(run.path_list_trees.size() + merged_items.size());
+  for (const PathMapping *merged : merged_items) {
+    const PathMapping &item = *merged;
     FileEntry mapped;
     mapped.kind = KIND_DIRECTORY;
     mapped.set_disc_path(item.fst_dir, name_begin(item.fst_dir));

@@ -20,7 +20,8 @@ bool map_path_lists(RunState &run);
 bool check_path_lists(RunState &run);
 
 // The items of layers 1, 2, 3 combined: a later item with the name of an
-// earlier one replaces it in its place (warning 1024).
-std::vector<PathMapping> merge_path_lists(RunState &run);
+// earlier one replaces it in its place (warning 1024). The items stay in
+// their layers' tables.
+std::vector<const PathMapping *> merge_path_lists(RunState &run);
 
 }  // namespace qorv

@@ -243,17 +243,22 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
 bool scan_directory(RunState &run, std::vector<FileEntry> &children, const std::string &host_dir,
                     const std::string &disc_dir) {
   TreeWalk walk{run, {}};
-  const std::string &dir = run.host_directories.emplace_back(host_dir);
-  switch (walk.chain.open_root(dir)) {
+  switch (walk.chain.open_root(host_dir)) {
     case OpenStatus::Opened:
-      walk.scan(children, dir, disc_dir,
+      walk.scan(children, host_dir, disc_dir,
                 disc_dir.empty() ? 0 : 1 + std::count(disc_dir.begin(), disc_dir.end(), '\\'));
+      // The entries found keep the root's path, shared, for the whole run;
+      // an empty folder (a graft made to hold nothing yet) needs no copy.
+      if (!children.empty()) {
+        const std::string &kept = run.host_directories.emplace_back(host_dir);
+        for (FileEntry &child : children) child.host_dir = &kept;
+      }
       break;
     case OpenStatus::CannotOpen:
-      walk.error(MessageId::CannotFind, {dir});
+      walk.error(MessageId::CannotFind, {host_dir});
       break;
     case OpenStatus::TooManyOpen:
-      walk.error(MessageId::ReadError, {dir});
+      walk.error(MessageId::ReadError, {host_dir});
       break;
   }
   return walk.ok;

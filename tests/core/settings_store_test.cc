@@ -1,5 +1,7 @@
 #include "core/settings_store.h"
 
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace qorv {
@@ -103,6 +105,30 @@ TEST(SettingsStore, PathMappingSameNameReplacesInPlace) {
   EXPECT_EQ(find_path_mapping(*t, "y", PathField::FstDir), &t->items[1]);
   EXPECT_EQ(find_path_mapping(*t, "hw", PathField::HostDir), &t->items[2]);
   EXPECT_EQ(find_path_mapping(*t, "B", PathField::Name), nullptr);
+}
+
+// Thousands of names: the index grows many times and still finds every
+// earlier name, including names that share a prefix or differ only in length.
+TEST(SettingsStore, ManyPathMappingsKeepTheirPlaces) {
+  Layer layer;
+  Section &paths = section(layer, key::PathList);
+  const FormRecord &form = rec(key::PathListForm);
+  const int count = 5000;
+  auto name = [](int i) { return "G" + std::to_string(i); };  // G1, G10, G100, ...
+  for (int i = 0; i < count; ++i)
+    ASSERT_EQ(add_path_mapping(paths, form, {i, name(i), "d" + std::to_string(i), "h"}), StoreResult::New);
+  for (int i = 0; i < count; i += 7)
+    ASSERT_EQ(add_path_mapping(paths, form, {count + i, name(i), "r", "h"}), StoreResult::Exists) << i;
+  EXPECT_EQ(add_path_mapping(paths, form, {0, "", "e", "h"}), StoreResult::New);
+  EXPECT_EQ(add_path_mapping(paths, form, {0, "", "f", "h"}), StoreResult::Exists);
+  auto *t = find_table<PathTable>(layer, key::PathListForm);
+  ASSERT_EQ(t->items.size(), static_cast<size_t>(count) + 1);
+  for (int i = 0; i < count; ++i) {
+    ASSERT_EQ(t->items[i].name, name(i));
+    EXPECT_EQ(t->items[i].fst_dir, i % 7 == 0 ? "r" : "d" + std::to_string(i));
+    EXPECT_EQ(t->items[i].line, i % 7 == 0 ? count + i : i);
+  }
+  EXPECT_EQ(t->items[count].fst_dir, "f");
 }
 
 TEST(SettingsStore, OriginWithSameLbaIsRefused) {

@@ -1,0 +1,59 @@
+// Positions of names in a table that holds them, found by name: an open
+// addressing table of (hash, position) pairs in one array. The names stay in
+// the caller's table, so adding one costs no copy and no node of its own,
+// and a look-up touches one slot and, when the hashes agree, the one name.
+// Tables of hundreds of thousands of [PathList] names stay fast to fill.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace qorv {
+
+class NamePositions {
+public:
+  // The position of `name`, if one was added. `name_at(position)` gives the
+  // name at a position of the caller's table.
+  template <class NameAt>
+  std::optional<size_t> find(std::string_view name, NameAt name_at) const {
+    if (slots_.empty()) return std::nullopt;
+    const uint32_t hash = hash_of(name);
+    for (size_t at = hash & mask(); slots_[at] != 0; at = (at + 1) & mask()) {
+      const size_t position = static_cast<uint32_t>(slots_[at]) - 1;
+      if (slots_[at] >> 32 == hash && name_at(position) == name) return position;
+    }
+    return std::nullopt;
+  }
+
+  // Adds `name` at `position` unless it is there already; gives the position
+  // it has in the index and whether it was added.
+  template <class NameAt>
+  std::pair<size_t, bool> insert(std::string_view name, size_t position, NameAt name_at) {
+    if ((count_ + 1) * 2 > slots_.size()) grow();
+    const uint32_t hash = hash_of(name);
+    size_t at = hash & mask();
+    for (; slots_[at] != 0; at = (at + 1) & mask()) {
+      const size_t existing = static_cast<uint32_t>(slots_[at]) - 1;
+      if (slots_[at] >> 32 == hash && name_at(existing) == name) return {existing, false};
+    }
+    slots_[at] = uint64_t{hash} << 32 | static_cast<uint32_t>(position + 1);
+    ++count_;
+    return {position, true};
+  }
+
+private:
+  static uint32_t hash_of(std::string_view name);
+  size_t mask() const { return slots_.size() - 1; }
+  void grow();
+
+  // Zero is an empty slot; otherwise the name's hash in the high half and
+  // its position plus one in the low half.
+  std::vector<uint64_t> slots_;
+  size_t count_ = 0;
+};
+
+}  // namespace qorv
