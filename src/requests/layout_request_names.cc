@@ -1,36 +1,39 @@
-#include "host/name_case.h"
 #include "requests/layout_request_passes.h"
+
+#include <optional>
+
+#include "host/name_case.h"
 
 namespace qorv {
 
-uint64_t NameIndex::signature(std::string_view upper) {
-  uint64_t last = 0;
-  for (size_t i = upper.size() > 8 ? upper.size() - 8 : 0; i < upper.size(); ++i)
-    last = (last << 8) | static_cast<unsigned char>(upper[i]);
-  return last ^ (upper.size() * 0x9E3779B97F4A7C15u);
-}
-
 void NameIndex::want(std::string_view file) {
-  auto it = entries_.try_emplace(upper_case_name(file), nullptr).first;
-  signatures_.insert(signature(it->first));
+  const size_t begin = names_.size();
+  names_ += upper_case_name(file);
+  const auto name_at = [this](size_t i) { return this->name_at(i); };
+  if (positions_.insert(std::string_view(names_).substr(begin), ends_.size(), name_at).second) {
+    ends_.push_back(names_.size());
+    entries_.push_back(nullptr);
+  } else {
+    names_.resize(begin);
+  }
 }
 
 void NameIndex::fill(const std::vector<FileEntry *> &fst_entries) {
   if (entries_.empty()) return;
   std::string key;
+  const auto name_at = [this](size_t i) { return this->name_at(i); };
   for (size_t i = 1; i < fst_entries.size(); ++i) {
     // Taken from the upper-cased path: upper-casing may change more than
     // single bytes (double-byte characters of the host's code page).
     upper_case_into(fst_entries[i]->disc_path, key);
-    if (!signatures_.contains(signature(key))) continue;
-    auto it = entries_.find(key);
-    if (it != entries_.end() && !it->second) it->second = fst_entries[i];
+    if (std::optional<size_t> at = positions_.find(key, name_at); at && !entries_[*at]) entries_[*at] = fst_entries[i];
   }
 }
 
 FileEntry *NameIndex::find(std::string_view file) const {
-  auto it = entries_.find(upper_case_name(file));
-  return it == entries_.end() ? nullptr : it->second;
+  const std::string key = upper_case_name(file);
+  std::optional<size_t> at = positions_.find(key, [this](size_t i) { return name_at(i); });
+  return at ? entries_[*at] : nullptr;
 }
 
 }  // namespace qorv

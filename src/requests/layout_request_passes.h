@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/name_positions.h"
 #include "core/settings_store.h"
 #include "core/file_entry.h"
 #include "match/wildcard.h"
@@ -29,12 +30,16 @@ public:
   FileEntry *find(std::string_view file) const;
 
 private:
-  // Length and last bytes of an upper-cased name: most disc paths are not
-  // wanted, and this tells so without a look-up in `entries_`.
-  static uint64_t signature(std::string_view upper);
+  std::string_view name_at(size_t i) const {
+    const size_t begin = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(names_).substr(begin, ends_[i] - begin);
+  }
 
-  std::unordered_map<std::string, FileEntry *> entries_;
-  std::unordered_set<uint64_t> signatures_;
+  // The wanted names, upper-cased, one after another in one buffer.
+  std::string names_;
+  std::vector<size_t> ends_;
+  std::vector<FileEntry *> entries_;  // by position of the name; null until found
+  NamePositions positions_;
 };
 
 // The last of a list of patterns that matches a disc path: the same result as
