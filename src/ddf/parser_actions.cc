@@ -171,7 +171,8 @@ void pathlist_entry(ParserContext &ctx, int32_t line) {
   Section *section = section_or_report(ctx, line);
   if (!section) return;
   if (ctx.value_list.size() != 2) return error(ctx, line, MessageId::SyntaxError);
-  PathMapping mapping{line, ctx.pathlist_name, disc_path(ctx.value_list[0]), disc_path(ctx.value_list[1])};
+  PathMapping mapping{line, ctx.pathlist_name, disc_path(std::move(ctx.value_list[0])),
+                      disc_path(std::move(ctx.value_list[1]))};
   const FormRecord &path_form = form(key::PathListForm);
   report_store_result(ctx, add_path_mapping(*section, path_form, std::move(mapping)), path_form, *section, line);
 }

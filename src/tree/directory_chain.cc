@@ -12,11 +12,21 @@ OpenStatus DirectoryChain::open_root(const std::string &path) {
   levels_.clear();
   first_open_ = 0;
   root_id_known_ = false;
+  root_listing_ = nullptr;
   Level root;
   OpenStatus status = open_directory(path, root.dir);
   if (status != OpenStatus::Opened) return status;
   levels_.push_back(std::move(root));
   return status;
+}
+
+void DirectoryChain::adopt_root(const std::string &path, HostNodeId id, HostListing &listing) {
+  root_path_ = &path;
+  levels_.clear();
+  levels_.push_back({HostDirectory(), id, std::string()});
+  first_open_ = levels_.size();  // closed, as if for the host's limit
+  root_id_known_ = true;
+  root_listing_ = &listing;
 }
 
 bool DirectoryChain::holds(HostNodeId id) {
@@ -61,10 +71,15 @@ bool DirectoryChain::reopen() {
   return true;
 }
 
-ListStatus DirectoryChain::list(HostListing &listing) {
+ListStatus DirectoryChain::list(HostListing &own, HostListing *&listing) {
+  if (root_listing_) {
+    listing = std::exchange(root_listing_, nullptr);
+    return ListStatus::Listed;
+  }
+  listing = &own;
   ListStatus status;
   do {
-    status = list_directory(levels_.back().dir, listing);
+    status = list_directory(levels_.back().dir, own);
   } while (status == ListStatus::TooManyOpen && close_nearest_root(levels_.size() - 1));
   return status;
 }

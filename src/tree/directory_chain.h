@@ -30,12 +30,17 @@ public:
   // Opens the walk's root as the only directory of the chain. The chain
   // keeps `path` by reference, to open the root again.
   OpenStatus open_root(const std::string &path);
+  // Makes the root, listed beforehand as `listing`, the only directory of
+  // the chain, closed: it is opened again, and checked to have identity
+  // `id`, when a subdirectory is entered. Both are kept by reference.
+  void adopt_root(const std::string &path, HostNodeId id, HostListing &listing);
 
   // True when a directory of the chain has this identity (a link loop).
   bool holds(HostNodeId id);
 
-  // Lists the deepest directory.
-  ListStatus list(HostListing &listing);
+  // Lists the deepest directory into `own` and points `listing` at it, or
+  // at the adopted root's listing the first time.
+  ListStatus list(HostListing &own, HostListing *&listing);
 
   // Opens `name` of the deepest directory, listed with identity `id`, and
   // makes it the deepest.
@@ -60,6 +65,7 @@ private:
   // The root's identity is read when first needed: a folder without
   // subdirectories (most grafted folders) never needs it.
   bool root_id_known_ = false;
+  HostListing *root_listing_ = nullptr;  // adopted and not yet listed
   std::vector<Level> levels_;
   size_t first_open_ = 0;
 };

@@ -1,7 +1,10 @@
 #include "tree/path_list_mapping.h"
 
+#include <memory>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "core/diagnostics.h"
 #include "core/name_positions.h"
@@ -36,9 +39,87 @@ size_t name_begin(std::string_view path) {
   return slash == std::string_view::npos ? 0 : slash + 1;
 }
 
-}  // namespace
+// Which grafted folders the check listed: the scan starts from those
+// listings, so a grafted folder is opened once rather than looked up and
+// then opened. Only the definitions that win the merge are listed.
+class CheckedFolders {
+public:
+  explicit CheckedFolders(size_t count) : listed_(count) {}
 
-bool check_path_lists(RunState &run) {
+  // Opens and lists the folder of merged item `position`; false when it
+  // cannot be opened. A listing that breaks off is dropped: the scan lists
+  // the folder again and reports it.
+  bool list(size_t position, const std::string &host_dir) {
+    HostDirectory dir;
+    if (open_directory(host_dir, dir) != OpenStatus::Opened) return false;
+    auto root = std::make_unique<PreListedRoot>();
+    if (list_directory(dir, root->listing) != ListStatus::Listed) return true;
+    if (root->listing.items.empty()) {
+      listed_[position] = &empty_;
+      return true;
+    }
+    // The walk tells link loops by identity, and opens subdirectories from
+    // the folder opened again, checked to be this one.
+    for (const HostItem &item : root->listing.items)
+      if (item.kind == HostItemKind::Directory) {
+        root->id = directory_id(dir);
+        break;
+      }
+    listed_[position] = root.get();
+    kept_.push_back(std::move(root));
+    return true;
+  }
+
+  // The listing of merged item `position`, if it was listed.
+  PreListedRoot *listed(size_t position) const { return listed_[position]; }
+
+private:
+  std::vector<PreListedRoot *> listed_;  // per merged item
+  std::vector<std::unique_ptr<PreListedRoot>> kept_;  // a listing's names must not move
+  PreListedRoot empty_;  // shared by every empty folder
+};
+
+// The items of layers 1, 2, 3 combined: a later item with the name of an
+// earlier one replaces it in its place. The redefinitions are reported
+// (warning 1024) once the items have passed the check.
+struct MergedPathLists {
+  std::vector<const PathMapping *> items;
+  std::vector<std::pair<const Layer *, const PathMapping *>> redefinitions;
+  NamePositions positions;
+
+  std::string_view name_at(size_t i) const { return items[i]->name; }
+
+  // The position of `item` when it is the definition that wins.
+  std::optional<size_t> position_of(const PathMapping &item) const {
+    std::optional<size_t> at = positions.find(item.name, [this](size_t i) { return name_at(i); });
+    return at && items[*at] == &item ? at : std::nullopt;
+  }
+};
+
+MergedPathLists merge_path_lists(const RunState &run) {
+  MergedPathLists merged;
+  const auto name_at = [&](size_t i) { return merged.name_at(i); };
+  for (const Layer &layer : run.store.layers) {
+    const PathTable *table = path_table(layer);
+    if (!table) continue;
+    for (const PathMapping &item : table->items) {
+      auto [at, added] = merged.positions.insert(item.name, merged.items.size(), name_at);
+      if (added) {
+        merged.items.push_back(&item);
+      } else {
+        merged.redefinitions.emplace_back(&layer, &item);
+        merged.items[at] = &item;
+      }
+    }
+  }
+  return merged;
+}
+
+// Every item of every layer: the host directory exists and is a directory,
+// its first disc component is not a top-level name of the DvdRoot tree, and
+// the disc directory has no empty component. Reports all problems. The
+// folders of the merged items are listed on the way.
+bool check_path_lists(RunState &run, const MergedPathLists &merged, CheckedFolders &folders) {
   std::unordered_set<std::string_view> top_names;
   for (const FileEntry &entry : run.root_entry.children) top_names.insert(entry.disc_path);
 
@@ -48,10 +129,13 @@ bool check_path_lists(RunState &run) {
     if (!table) continue;
     for (const PathMapping &item : table->items) {
       std::string host_dir = host_path_from_description(item.host_dir);
+      std::optional<size_t> position;
       if (host_dir.find('\n') != std::string::npos || host_dir.find('\r') != std::string::npos) {
         // Every grafted item's DLF line would hold the line break.
         report_error_text(run, "", 0, format_text("%s has a line break in its name.", {host_dir}));
         ok = false;
+      } else if ((position = merged.position_of(item)) && folders.list(*position, host_dir)) {
+        // A directory, listed.
       } else if (HostPathInfo info = look_up_path(host_dir); !info.exists) {
         report_error(run, layer.file_name, item.line, MessageId::CannotFind, {host_dir});
         ok = false;
@@ -75,43 +159,29 @@ bool check_path_lists(RunState &run) {
   return ok;
 }
 
-std::vector<const PathMapping *> merge_path_lists(RunState &run) {
-  std::vector<const PathMapping *> merged;
-  NamePositions by_name;
-  const auto name_at = [&](size_t i) -> std::string_view { return merged[i]->name; };
-  for (const Layer &layer : run.store.layers) {
-    const PathTable *table = path_table(layer);
-    if (!table) continue;
-    for (const PathMapping &item : table->items) {
-      auto [at, added] = by_name.insert(item.name, merged.size(), name_at);
-      if (added) {
-        merged.push_back(&item);
-      } else {
-        report_warning(run, layer.file_name, item.line, MessageId::Redefined, {item.name});
-        merged[at] = &item;
-      }
-    }
-  }
-  return merged;
-}
+}  // namespace
 
 bool map_path_lists(RunState &run) {
   bool any = false;
   for (const Layer &layer : run.store.layers)
     if (const PathTable *table = path_table(layer); table && !table->items.empty()) any = true;
   if (!any) return true;
-  if (!check_path_lists(run)) return false;
+  const MergedPathLists merged = merge_path_lists(run);
+  CheckedFolders folders(merged.items.size());
+  if (!check_path_lists(run, merged, folders)) return false;
+  for (const auto &[layer, item] : merged.redefinitions)
+    report_warning(run, layer->file_name, item->line, MessageId::Redefined, {item->name});
 
   bool ok = true;
-  const std::vector<const PathMapping *> merged_items = merge_path_lists(run);
-  run.path_list_trees.reserve(run.path_list_trees.size() + merged_items.size());
-  for (const PathMapping *merged : merged_items) {
-    const PathMapping &item = *merged;
+  run.path_list_trees.reserve(run.path_list_trees.size() + merged.items.size());
+  for (size_t position = 0; position < merged.items.size(); ++position) {
+    const PathMapping &item = *merged.items[position];
     FileEntry mapped;
     mapped.kind = KIND_DIRECTORY;
     mapped.set_disc_path(item.fst_dir, name_begin(item.fst_dir));
     mapped.set_host_path(host_path_from_description(item.host_dir));  // never made absolute
-    if (!scan_directory(run, mapped.children, mapped.own_host_path, mapped.disc_path)) ok = false;
+    if (!scan_directory(run, mapped.children, mapped.own_host_path, mapped.disc_path, folders.listed(position)))
+      ok = false;
 
     // Holder directories, one per backslash, built from the deepest up.
     FileEntry top = std::move(mapped);

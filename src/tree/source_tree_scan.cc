@@ -112,11 +112,12 @@ struct TreeWalk {
 // of components of `disc_dir`.
 void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_dir,
                     const std::string &disc_dir, size_t depth) {
-  HostListing listing;
-  if (chain.list(listing) != ListStatus::Listed) {
+  HostListing own, *listed;
+  if (chain.list(own, listed) != ListStatus::Listed) {
     error(MessageId::ReadError, {host_dir});
     return;
   }
+  HostListing &listing = *listed;
   std::vector<HostItem> &items = listing.items;
 
   // The upper-cased names of one directory share one buffer, as the names do.
@@ -241,9 +242,14 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
 }  // namespace
 
 bool scan_directory(RunState &run, std::vector<FileEntry> &children, const std::string &host_dir,
-                    const std::string &disc_dir) {
+                    const std::string &disc_dir, PreListedRoot *listed) {
   TreeWalk walk{run, {}};
-  switch (walk.chain.open_root(host_dir)) {
+  OpenStatus status = OpenStatus::Opened;
+  if (listed)
+    walk.chain.adopt_root(host_dir, listed->id, listed->listing);
+  else
+    status = walk.chain.open_root(host_dir);
+  switch (status) {
     case OpenStatus::Opened:
       walk.scan(children, host_dir, disc_dir,
                 disc_dir.empty() ? 0 : 1 + std::count(disc_dir.begin(), disc_dir.end(), '\\'));

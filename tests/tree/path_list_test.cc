@@ -156,6 +156,33 @@ TEST(PathList, RepeatedNamesWarnAlsoWithoutItemsInTheFirstFile) {
   EXPECT_EQ(d.run.path_list_trees[0].disc_path, "Y");
 }
 
+// A grafted folder is listed while it is checked; its subdirectories are
+// then opened from it again, and links back to it are still loops.
+TEST(PathList, GraftedFoldersAreWalkedWholeAndLoopsFound) {
+  Disc d;
+  d.dir.write("g/a.bin", "a");
+  d.dir.write("g/sub/b.bin", "bb");
+  ASSERT_TRUE(test::make_symlink("..", d.dir.at("g/sub/up")));
+  ASSERT_TRUE(test::make_symlink(".", d.dir.at("g/self")));
+  d.dir.mkdir("empty");
+  test::add_path_list(d.run, 3, "E1", "EMPTY1", d.dir.at("empty"));
+  test::add_path_list(d.run, 4, "G", "G", d.dir.at("g"));
+  test::add_path_list(d.run, 5, "E2", "EMPTY2", d.dir.at("empty"));
+  EXPECT_FALSE(d.map());
+  EXPECT_EQ(d.err.str(), "Error: Cannot find " + d.dir.at("g/self") + ".\nError: Cannot find " +
+                             d.dir.at("g/sub/up") + ".\n");
+  ASSERT_EQ(d.run.path_list_trees.size(), 3u);
+  EXPECT_TRUE(d.run.path_list_trees[0].children.empty());
+  EXPECT_TRUE(d.run.path_list_trees[2].children.empty());
+  const std::vector<FileEntry> &g = d.run.path_list_trees[1].children;
+  ASSERT_EQ(g.size(), 2u);
+  EXPECT_EQ(g[0].host_path(), d.dir.at("g/a.bin"));
+  EXPECT_EQ(g[0].file_size, 1u);
+  EXPECT_EQ(g[1].disc_path, "G\\sub");
+  ASSERT_EQ(g[1].children.size(), 1u);
+  EXPECT_EQ(g[1].children[0].host_path(), d.dir.at("g/sub/b.bin"));
+}
+
 TEST(PathList, GraftedDirectoriesFollowTheRootTreeInTheFst) {
   Disc d;
   // Root tree: root, D, D\f, g = 4 entries; then P (index 4) and P\p.
