@@ -44,7 +44,7 @@ size_t name_begin(std::string_view path) {
 // then opened. Only the definitions that win the merge are listed.
 class CheckedFolders {
 public:
-  explicit CheckedFolders(size_t count) : listed_(count) {}
+  explicit CheckedFolders(size_t count) : kept_(count), empty_(count) {}
 
   // Opens and lists the folder of merged item `position`; false when it
   // cannot be opened. A listing that breaks off is dropped: the scan lists
@@ -52,10 +52,11 @@ public:
   bool list(size_t position, const std::string &host_dir) {
     HostDirectory dir;
     if (open_directory(host_dir, dir) != OpenStatus::Opened) return false;
+    // On the heap: the items point into the listing's names, which must not move.
     auto root = std::make_unique<PreListedRoot>();
     if (list_directory(dir, root->listing) != ListStatus::Listed) return true;
     if (root->listing.items.empty()) {
-      listed_[position] = &empty_;
+      empty_[position] = true;
       return true;
     }
     // The walk tells link loops by identity, and opens subdirectories from
@@ -65,18 +66,19 @@ public:
         root->id = directory_id(dir);
         break;
       }
-    listed_[position] = root.get();
-    kept_.push_back(std::move(root));
+    kept_[position] = std::move(root);
     return true;
   }
 
   // The listing of merged item `position`, if it was listed.
-  PreListedRoot *listed(size_t position) const { return listed_[position]; }
+  PreListedRoot *listed(size_t position) { return empty_[position] ? &empty_root_ : kept_[position].get(); }
+  // Frees that listing once the folder was scanned.
+  void release(size_t position) { kept_[position].reset(); }
 
 private:
-  std::vector<PreListedRoot *> listed_;  // per merged item
-  std::vector<std::unique_ptr<PreListedRoot>> kept_;  // a listing's names must not move
-  PreListedRoot empty_;  // shared by every empty folder
+  std::vector<std::unique_ptr<PreListedRoot>> kept_;  // per merged item
+  std::vector<bool> empty_;                           // per merged item: listed, and empty
+  PreListedRoot empty_root_;
 };
 
 // The items of layers 1, 2, 3 combined: a later item with the name of an
@@ -182,6 +184,7 @@ bool map_path_lists(RunState &run) {
     mapped.set_host_path(host_path_from_description(item.host_dir));  // never made absolute
     if (!scan_directory(run, mapped.children, mapped.own_host_path, mapped.disc_path, folders.listed(position)))
       ok = false;
+    folders.release(position);
 
     // Holder directories, one per backslash, built from the deepest up.
     FileEntry top = std::move(mapped);
