@@ -9,10 +9,16 @@ uint32_t NamePositions::hash_of(std::string_view name) {
   return static_cast<uint32_t>(h ^ (h >> 32));
 }
 
-void NamePositions::grow() {
+void NamePositions::reserve(size_t count) {
+  size_t size = slots_.empty() ? 16 : slots_.size();
+  while (size < count * 2) size *= 2;
+  if (size > slots_.size()) rebuild(size);
+}
+
+void NamePositions::rebuild(size_t size) {
   std::vector<uint64_t> old;
   old.swap(slots_);
-  slots_.assign(old.empty() ? 16 : old.size() * 2, 0);
+  slots_.assign(size, 0);
   for (uint64_t slot : old) {
     if (slot == 0) continue;
     size_t at = (slot >> 32) & mask();

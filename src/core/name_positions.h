@@ -3,6 +3,7 @@
 // the caller's table, so adding one costs no copy and no node of its own,
 // and a look-up touches one slot and, when the hashes agree, the one name.
 // Tables of hundreds of thousands of [PathList] names stay fast to fill.
+// Positions are below 2^32 - 1: tables hold at most one name per line.
 #pragma once
 
 #include <cstddef>
@@ -45,10 +46,14 @@ public:
     return {position, true};
   }
 
+  // Makes room for `count` names without growing on the way.
+  void reserve(size_t count);
+
 private:
   static uint32_t hash_of(std::string_view name);
   size_t mask() const { return slots_.size() - 1; }
-  void grow();
+  void grow() { rebuild(slots_.empty() ? 16 : slots_.size() * 2); }
+  void rebuild(size_t size);
 
   // Zero is an empty slot; otherwise the name's hash in the high half and
   // its position plus one in the low half.

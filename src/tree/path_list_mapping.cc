@@ -1,5 +1,6 @@
 #include "tree/path_list_mapping.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -52,13 +53,15 @@ public:
   bool list(size_t position, const std::string &host_dir) {
     HostDirectory dir;
     if (open_directory(host_dir, dir) != OpenStatus::Opened) return false;
-    // On the heap: the items point into the listing's names, which must not move.
-    auto root = std::make_unique<PreListedRoot>();
-    if (list_directory(dir, root->listing) != ListStatus::Listed) return true;
-    if (root->listing.items.empty()) {
+    // On the heap: the items point into the listing's names, which must not
+    // move. An empty listing leaves it for the next folder.
+    if (!spare_) spare_ = std::make_unique<PreListedRoot>();
+    if (list_directory(dir, spare_->listing) != ListStatus::Listed) return true;
+    if (spare_->listing.items.empty()) {
       empty_[position] = true;
       return true;
     }
+    std::unique_ptr<PreListedRoot> root = std::move(spare_);
     // The walk tells link loops by identity, and opens subdirectories from
     // the folder opened again, checked to be this one.
     for (const HostItem &item : root->listing.items)
@@ -79,6 +82,7 @@ private:
   std::vector<std::unique_ptr<PreListedRoot>> kept_;  // per merged item
   std::vector<bool> empty_;                           // per merged item: listed, and empty
   PreListedRoot empty_root_;
+  std::unique_ptr<PreListedRoot> spare_;
 };
 
 // The items of layers 1, 2, 3 combined: a later item with the name of an
@@ -87,25 +91,32 @@ private:
 struct MergedPathLists {
   std::vector<const PathMapping *> items;
   std::vector<std::pair<const Layer *, const PathMapping *>> redefinitions;
-  NamePositions positions;
+  // For every item of every layer, in their order: the position of its name.
+  std::vector<uint32_t> positions;
 
-  std::string_view name_at(size_t i) const { return items[i]->name; }
-
-  // The position of `item` when it is the definition that wins.
-  std::optional<size_t> position_of(const PathMapping &item) const {
-    std::optional<size_t> at = positions.find(item.name, [this](size_t i) { return name_at(i); });
-    return at && items[*at] == &item ? at : std::nullopt;
+  // The position of the `index`th item of all layers, `item`, when it is the
+  // definition that wins.
+  std::optional<size_t> winner_position(size_t index, const PathMapping &item) const {
+    const size_t at = positions[index];
+    return items[at] == &item ? std::optional<size_t>(at) : std::nullopt;
   }
 };
 
 MergedPathLists merge_path_lists(const RunState &run) {
   MergedPathLists merged;
-  const auto name_at = [&](size_t i) { return merged.name_at(i); };
+  size_t count = 0;
+  for (const Layer &layer : run.store.layers)
+    if (const PathTable *table = path_table(layer)) count += table->items.size();
+  NamePositions by_name;
+  by_name.reserve(count);
+  merged.positions.reserve(count);
+  const auto name_at = [&](size_t i) -> std::string_view { return merged.items[i]->name; };
   for (const Layer &layer : run.store.layers) {
     const PathTable *table = path_table(layer);
     if (!table) continue;
     for (const PathMapping &item : table->items) {
-      auto [at, added] = merged.positions.insert(item.name, merged.items.size(), name_at);
+      auto [at, added] = by_name.insert(item.name, merged.items.size(), name_at);
+      merged.positions.push_back(static_cast<uint32_t>(at));
       if (added) {
         merged.items.push_back(&item);
       } else {
@@ -126,17 +137,19 @@ bool check_path_lists(RunState &run, const MergedPathLists &merged, CheckedFolde
   for (const FileEntry &entry : run.root_entry.children) top_names.insert(entry.disc_path);
 
   bool ok = true;
+  size_t index = 0;
   for (const Layer &layer : run.store.layers) {
     const PathTable *table = path_table(layer);
     if (!table) continue;
     for (const PathMapping &item : table->items) {
+      const size_t item_index = index++;
       std::string host_dir = host_path_from_description(item.host_dir);
       std::optional<size_t> position;
       if (host_dir.find('\n') != std::string::npos || host_dir.find('\r') != std::string::npos) {
         // Every grafted item's DLF line would hold the line break.
         report_error_text(run, "", 0, format_text("%s has a line break in its name.", {host_dir}));
         ok = false;
-      } else if ((position = merged.position_of(item)) && folders.list(*position, host_dir)) {
+      } else if ((position = merged.winner_position(item_index, item)) && folders.list(*position, host_dir)) {
         // A directory, listed.
       } else if (HostPathInfo info = look_up_path(host_dir); !info.exists) {
         report_error(run, layer.file_name, item.line, MessageId::CannotFind, {host_dir});
