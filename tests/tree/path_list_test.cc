@@ -162,15 +162,18 @@ TEST(PathList, GraftedFoldersAreWalkedWholeAndLoopsFound) {
   Disc d;
   d.dir.write("g/a.bin", "a");
   d.dir.write("g/sub/b.bin", "bb");
-  ASSERT_TRUE(test::make_symlink("..", d.dir.at("g/sub/up")));
-  ASSERT_TRUE(test::make_symlink(".", d.dir.at("g/self")));
+  const bool links = test::host_makes_symlinks();
+  if (links) {
+    ASSERT_TRUE(test::make_symlink("..", d.dir.at("g/sub/up")));
+    ASSERT_TRUE(test::make_symlink(".", d.dir.at("g/self")));
+  }
   d.dir.mkdir("empty");
   test::add_path_list(d.run, 3, "E1", "EMPTY1", d.dir.at("empty"));
   test::add_path_list(d.run, 4, "G", "G", d.dir.at("g"));
   test::add_path_list(d.run, 5, "E2", "EMPTY2", d.dir.at("empty"));
-  EXPECT_FALSE(d.map());
-  EXPECT_EQ(d.err.str(), "Error: Cannot find " + d.dir.at("g/self") + ".\nError: Cannot find " +
-                             d.dir.at("g/sub/up") + ".\n");
+  EXPECT_EQ(d.map(), !links);
+  EXPECT_EQ(d.err.str(), !links ? "" : "Error: Cannot find " + d.dir.at("g/self") + ".\nError: Cannot find " +
+                                           d.dir.at("g/sub/up") + ".\n");
   ASSERT_EQ(d.run.path_list_trees.size(), 3u);
   EXPECT_TRUE(d.run.path_list_trees[0].children.empty());
   EXPECT_TRUE(d.run.path_list_trees[2].children.empty());
