@@ -18,16 +18,28 @@ std::vector<const LayoutRequest *> sorted_align_requests(const RunState &run) {
   return requests;
 }
 
-void want_exact_names(const RunState &run, NameIndex &names) {
+// Calls `each` with every exact name that [Layout] and [LbaOrigin] ask for.
+template <class Each>
+void for_each_exact_name(const RunState &run, Each each) {
   for (const Layer &layer : run.store.layers) {
     if (const auto *table = find_table<LayoutTable>(layer, key::LayoutForm))
-      for (const LayoutRequest &item : table->items) names.want(item.file);
+      for (const LayoutRequest &item : table->items) each(item.file);
     if (const auto *table = find_table<OriginTable>(layer, key::OriginForm))
       for (const OriginRequest &origin : table->items) {
-        names.want(origin.file);
-        for (const OriginRequest &f : origin.followers) names.want(f.file);
+        each(origin.file);
+        for (const OriginRequest &f : origin.followers) each(f.file);
       }
   }
+}
+
+void want_exact_names(const RunState &run, NameIndex &names) {
+  size_t count = 0, bytes = 0;
+  for_each_exact_name(run, [&](const std::string &file) {
+    ++count;
+    bytes += file.size();
+  });
+  names.reserve(count, bytes);
+  for_each_exact_name(run, [&](const std::string &file) { names.want(file); });
 }
 
 // Alignment and layout key of every file: the last request in priority

@@ -6,6 +6,13 @@
 
 namespace qorv {
 
+void NameIndex::reserve(size_t count, size_t bytes) {
+  names_.reserve(bytes);
+  ends_.reserve(count);
+  entries_.reserve(count);
+  positions_.reserve(count);
+}
+
 void NameIndex::want(std::string_view file) {
   const size_t begin = names_.size();
   names_ += upper_case_name(file);

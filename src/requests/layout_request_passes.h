@@ -22,6 +22,8 @@ struct RunState;
 // the requested names are indexed, so a large tree costs no index of its own.
 class NameIndex {
 public:
+  // Makes room for `count` names of `bytes` bytes in all.
+  void reserve(size_t count, size_t bytes);
   void want(std::string_view file);
   // Walks `fst_entries` from index 1; the first entry of a name in FST order wins.
   void fill(const std::vector<FileEntry *> &fst_entries);
