@@ -22,12 +22,8 @@ public:
   template <class NameAt>
   std::optional<size_t> find(std::string_view name, NameAt name_at) const {
     if (slots_.empty()) return std::nullopt;
-    const uint32_t hash = hash_of(name);
-    for (size_t at = hash & mask(); slots_[at] != 0; at = (at + 1) & mask()) {
-      const size_t position = static_cast<uint32_t>(slots_[at]) - 1;
-      if (slots_[at] >> 32 == hash && name_at(position) == name) return position;
-    }
-    return std::nullopt;
+    const uint64_t slot = slots_[slot_of(name, hash_of(name), name_at)];
+    return slot == 0 ? std::nullopt : std::optional<size_t>(position_in(slot));
   }
 
   // Adds `name` at `position` unless it is there already; gives the position
@@ -36,12 +32,9 @@ public:
   std::pair<size_t, bool> insert(std::string_view name, size_t position, NameAt name_at) {
     if ((count_ + 1) * 2 > slots_.size()) grow();
     const uint32_t hash = hash_of(name);
-    size_t at = hash & mask();
-    for (; slots_[at] != 0; at = (at + 1) & mask()) {
-      const size_t existing = static_cast<uint32_t>(slots_[at]) - 1;
-      if (slots_[at] >> 32 == hash && name_at(existing) == name) return {existing, false};
-    }
-    slots_[at] = uint64_t{hash} << 32 | static_cast<uint32_t>(position + 1);
+    uint64_t &slot = slots_[slot_of(name, hash, name_at)];
+    if (slot != 0) return {position_in(slot), false};
+    slot = uint64_t{hash} << 32 | static_cast<uint32_t>(position + 1);
     ++count_;
     return {position, true};
   }
@@ -51,6 +44,16 @@ public:
 
 private:
   static uint32_t hash_of(std::string_view name);
+  static size_t position_in(uint64_t slot) { return static_cast<uint32_t>(slot) - 1; }
+
+  // The slot that holds `name`, or the empty slot where it belongs.
+  template <class NameAt>
+  size_t slot_of(std::string_view name, uint32_t hash, NameAt name_at) const {
+    size_t at = hash & mask();
+    while (slots_[at] != 0 && !(slots_[at] >> 32 == hash && name_at(position_in(slots_[at])) == name))
+      at = (at + 1) & mask();
+    return at;
+  }
   size_t mask() const { return slots_.size() - 1; }
   void grow() { rebuild(slots_.empty() ? 16 : slots_.size() * 2); }
   void rebuild(size_t size);

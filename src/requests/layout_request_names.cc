@@ -15,7 +15,8 @@ void NameIndex::reserve(size_t count, size_t bytes) {
 
 void NameIndex::want(std::string_view file) {
   const size_t begin = names_.size();
-  names_ += upper_case_name(file);
+  names_.resize(begin + file.size());
+  upper_case_copy(file, names_.data() + begin);
   const auto name_at = [this](size_t i) { return this->name_at(i); };
   if (positions_.insert(std::string_view(names_).substr(begin), ends_.size(), name_at).second) {
     ends_.push_back(names_.size());
