@@ -1,5 +1,6 @@
 #include "app/image_command_line.h"
 
+#include <cerrno>
 #include <charconv>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "image/image_lister.h"
 #include "image/image_report.h"
 #include "image/image_verifier.h"
+#include "host/disc_file.h"
 #include "resources/version.h"
 
 namespace qorv {
@@ -83,7 +85,10 @@ int parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {
     if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      errno = 0;
       app.exit(e, *run.out_stream, *run.diag_stream);  // --help, --version
+      run.out_stream->flush();
+      check_output_stream(run);
       return IMAGE_OK;
     }
     image_error(run, e.what());
@@ -106,9 +111,8 @@ int parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
   return -1;
 }
 
-int run_image_program(ImageRun &run, int argc, const char *const *argv) {
-  int status = parse_image_command_line(run, argc, argv);
-  if (status >= 0) return status;
+namespace {
+int run_command(ImageRun &run) {
   switch (run.options.command) {
     case ImageCommand::Build: return build_image(run);
     case ImageCommand::Verify: return verify_image(run);
@@ -116,6 +120,18 @@ int run_image_program(ImageRun &run, int argc, const char *const *argv) {
     case ImageCommand::Map: return map_disc(run);
     default: return IMAGE_USAGE;
   }
+}
+}  // namespace
+
+int run_image_program(ImageRun &run, int argc, const char *const *argv) {
+  int status = parse_image_command_line(run, argc, argv);
+  if (status < 0) status = run_command(run);
+  // A listing, a map or the help that did not arrive is no success.
+  if (run.output_error != 0) {
+    image_error(run, "cannot write standard output: " + error_text(run.output_error));
+    status = IMAGE_FAILED;
+  }
+  return status;
 }
 
 }  // namespace qorv

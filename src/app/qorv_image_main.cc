@@ -1,14 +1,25 @@
 // QorvImage: builds, verifies, lists and maps disc images from a DLF.
 #include <iostream>
+#include <new>
 
 #include "app/image_command_line.h"
 #include "host/interrupt_watch.h"
+#include "host/standard_streams.h"
+#include "image/image_report.h"
 #include "image/image_run.h"
 
 int main(int argc, char **argv) {
+  qorv::hold_closed_standard_streams();
   qorv::ImageRun run;
   run.progress = qorv::error_stream_is_terminal();
-  int status = qorv::run_image_program(run, argc, argv);
+  int status;
+  try {
+    status = qorv::run_image_program(run, argc, argv);
+  } catch (const std::bad_alloc &) {
+    // Whatever ran out of memory has been unwound: say so rather than abort.
+    qorv::image_error(run, "out of memory");
+    status = qorv::IMAGE_FAILED;
+  }
   std::cout.flush();
   return status;
 }

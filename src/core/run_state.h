@@ -14,14 +14,11 @@
 #include "core/settings_store.h"
 #include "core/message_catalog.h"
 #include "core/file_entry.h"
+#include "disc/disc_mode.h"
+#include "disc/system_area_format.h"
 #include "host/host_file.h"
 
 namespace qorv {
-
-enum class TargetMode { ZEM = 0, HT = 1 };
-
-// Position of the loader file in the system area.
-inline constexpr uint64_t LDR_POSITION = 0x2440;
 
 struct RunState {
   // Diagnostics.

@@ -57,33 +57,53 @@ private:
   int error_ = 0;
 };
 
-// An image being written: a new file in the target's folder, renamed over
-// the target only by `commit`; removed when discarded or destroyed before.
-class TemporaryImageFile {
-public:
-  TemporaryImageFile() = default;
-  TemporaryImageFile(const TemporaryImageFile &) = delete;
-  TemporaryImageFile &operator=(const TemporaryImageFile &) = delete;
-  ~TemporaryImageFile() { discard(); }
+// The largest size a file can have (the host's 64-bit signed file offset):
+// an image, and every item in it, must end by this.
+inline constexpr uint64_t LARGEST_FILE_SIZE = INT64_MAX;
 
-  // Creates ".NAME.tmp-PID-N" beside `target` (mode 0666 less the umask).
+// A file being written that replaces `target` only once complete. Where the
+// file system allows it the file has no name until `commit` (O_TMPFILE), so
+// whatever ends the process (SIGKILL, a power cut) leaves nothing behind;
+// elsewhere it is a short hidden name beside the target, removed when the
+// object is discarded or destroyed before. It takes the permission bits of
+// the regular file it replaces (never wider: group bits are dropped when the
+// old file's group cannot be kept); a new file follows the umask.
+class ReplacementFile {
+public:
+  ReplacementFile() = default;
+  ReplacementFile(const ReplacementFile &) = delete;
+  ReplacementFile &operator=(const ReplacementFile &) = delete;
+  ~ReplacementFile() { discard(); }
+
+  // Creates the file in `target`'s folder; false with `error()`.
   bool create(const std::string &target);
+  // Appends `length` bytes; false with `error()`.
+  bool write(const void *data, uint64_t length);
   // Sets the file's length (extends with a hole); false with `error()`.
   bool set_length(uint64_t length);
-  // Syncs, closes and renames over the target; on failure the file stays
-  // for `discard`.
+  // Syncs, names the file and renames it over the target; on failure
+  // nothing of it stays once it is discarded.
   bool commit();
   void discard();
 
   int fd() const { return fd_; }
+  // Empty while the file has no name.
   const std::string &path() const { return path_; }
   int error() const { return error_; }
 
 private:
+  bool open_named(const std::string &folder, unsigned mode);
+  void keep_old_mode();
+
   int fd_ = -1;
   std::string path_;
+  std::string folder_;
   std::string target_;
   int error_ = 0;
 };
+
+// Writes `length` bytes to an existing character device (a terminal,
+// /dev/null); 0 or the errno of the failure.
+int write_to_device(const std::string &path, const void *data, uint64_t length);
 
 }  // namespace qorv

@@ -1,9 +1,9 @@
-// Ctrl-C and termination requests while an image is written. While a watch
-// exists SIGINT and SIGTERM are held back (blocked) and only noted, so the
-// writer can stop at a safe point and remove its temporary file; SIGXFSZ is
-// ignored, so that a write beyond the file-size limit fails with EFBIG
-// instead of ending the process. Nothing global is kept: the pending set of
-// the kernel is the flag.
+// Ctrl-C, termination requests and a closed terminal while an image is
+// written. While a watch exists SIGINT, SIGTERM and SIGHUP are held back
+// (blocked) and only noted, so the writer can stop at a safe point and
+// remove its temporary file; SIGXFSZ is ignored, so that a write beyond the
+// file-size limit fails with EFBIG instead of ending the process. Nothing
+// global is kept: the pending set of the kernel is the flag.
 #pragma once
 
 #include <csignal>
@@ -17,7 +17,7 @@ public:
   InterruptWatch(const InterruptWatch &) = delete;
   InterruptWatch &operator=(const InterruptWatch &) = delete;
 
-  // True once SIGINT or SIGTERM arrived (it stays true).
+  // True once SIGINT, SIGTERM or SIGHUP arrived (it stays true).
   bool interrupted();
 
 private:

@@ -13,6 +13,7 @@ sigset_t watched_signals() {
   sigemptyset(&set);
   sigaddset(&set, SIGINT);
   sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGHUP);
   return set;
 }
 }  // namespace
@@ -32,7 +33,7 @@ InterruptWatch::~InterruptWatch() {
   sigset_t pending, take;
   sigpending(&pending);
   sigemptyset(&take);
-  for (int sig : {SIGINT, SIGTERM})
+  for (int sig : {SIGINT, SIGTERM, SIGHUP})
     if (sigismember(&pending, sig) && !sigismember(&old_mask_, sig)) sigaddset(&take, sig);
   struct timespec now {};
   while (sigtimedwait(&take, nullptr, &now) > 0) {
@@ -45,7 +46,7 @@ bool InterruptWatch::interrupted() {
   if (!seen_) {
     sigset_t pending;
     sigpending(&pending);
-    seen_ = sigismember(&pending, SIGINT) || sigismember(&pending, SIGTERM);
+    seen_ = sigismember(&pending, SIGINT) || sigismember(&pending, SIGTERM) || sigismember(&pending, SIGHUP);
   }
   return seen_;
 }

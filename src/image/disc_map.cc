@@ -2,36 +2,40 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 
 #include "host/disc_file.h"
-#include "host/host_file.h"
 #include "image/fst_reader.h"
 #include "image/image_report.h"
 #include "image/item_check.h"
+#include "image/shown_text.h"
 #include "image/system_area_reader.h"
 
 namespace qorv {
 
 namespace {
 // The FST's files by their disc offset (each copy of a copied file too).
-std::vector<std::pair<uint64_t, std::string>> fst_places(const FstTable &table) {
-  std::vector<std::pair<uint64_t, std::string>> places;
-  for_each_fst_path(table, [&](uint32_t, const FstEntry &entry, const std::string &path) {
-    if (entry.directory) return;
-    if (entry.copies.empty())
-      places.emplace_back(entry.offset, entry.replica == ReplicaKind::MirrorTwin ? path + " (mirror twin)" : path);
-    for (size_t copy = 0; copy < entry.copies.size(); ++copy)
-      places.emplace_back(entry.copies[copy], copy == 0 ? path : path + " (copy " + std::to_string(copy) + ")");
-  });
-  std::stable_sort(places.begin(), places.end(),
-                   [](const auto &a, const auto &b) { return a.first < b.first; });
+std::vector<MapPlace> fst_places(const FstTable &table) {
+  std::vector<MapPlace> places;
+  for (uint32_t i = 0; i < table.entries.size(); ++i) {
+    const FstEntry &entry = table.entries[i];
+    if (entry.is_directory()) continue;
+    if (!entry.is_copied()) places.push_back({entry.offset, i, 0});
+    for (uint32_t copy = 0; copy < entry.copy_count; ++copy) places.push_back({table.copy(entry, copy), i, copy});
+  }
+  std::stable_sort(places.begin(), places.end(), [](const MapPlace &a, const MapPlace &b) { return a.offset < b.offset; });
   return places;
 }
 
-std::string top_level(const std::string &disc_path) {
-  if (disc_path.empty()) return "(not in the FST)";
-  size_t slash = disc_path.find('/', 1);
-  return slash == std::string::npos ? "(root files)" : disc_path.substr(1, slash);
+// For each entry, the entry right below the root that holds it (itself for
+// the root's own entries). Parents come before their entries.
+std::vector<uint32_t> top_level_entries(const FstTable &table) {
+  std::vector<uint32_t> top(table.entries.size(), 0);
+  for (uint32_t i = 1; i < table.entries.size(); ++i) {
+    uint32_t parent = table.entries[i].parent;
+    top[i] = parent == 0 ? i : top[parent];
+  }
+  return top;
 }
 
 bool read_system_file(ImageRun &run, const std::string &path, SystemArea &area, FstTable &table) {
@@ -42,33 +46,62 @@ bool read_system_file(ImageRun &run, const std::string &path, SystemArea &area, 
   }
   return read_system_area(run, file, path, area) && read_fst(run, file, path, area, table);
 }
+
+// (a * b) / c without overflow.
+uint64_t scaled(uint64_t a, uint64_t b, uint64_t c) {
+  __extension__ typedef unsigned __int128 Wide;
+  return static_cast<uint64_t>(Wide{a} * b / c);
+}
 }  // namespace
 
-bool make_disc_map(ImageRun &run, DiscMap &map) {
+std::string item_disc_path(const DiscMap &map, const MapItem &item) {
+  if (!item.in_fst) return "";
+  const FstEntry &entry = map.table.entries[item.place.index];
+  std::string path = fst_path(map.table, item.place.index);
+  if (entry.is_twin()) return path + " (mirror twin)";
+  if (entry.is_copied() && item.place.copy > 0) return path + " (copy " + std::to_string(item.place.copy) + ")";
+  return path;
+}
+
+bool make_disc_map(ImageRun &run, DiscMap &map, const std::vector<OutputFile> &outputs) {
   const std::string &dlf = run.options.dlf_path;
   CheckedDlf checked;
-  if (!check_dlf(run, dlf, {}, true, checked)) return false;
+  if (!check_dlf(run, dlf, outputs, true, checked)) return false;
   const std::vector<CheckedItem> &items = checked.items;
   SystemArea area;
-  FstTable table;
-  if (!read_system_file(run, checked.paths.front(), area, table)) return false;
-  map.zem = area.zem;
+  if (!read_system_file(run, checked.paths.front(), area, map.table)) return false;
+  map.mode = area.mode;
   map.system_path = checked.paths.front();
   map.system_end = items.front().end();
   map.user_start = area.user_area_start;
   map.user_end = area.user_area_start + area.user_area_length;
   map.closing = checked.closing_offset;
 
-  auto places = fst_places(table);
+  // Items are grouped by the top-level folder of their entry: its index
+  // finds the group at once, so that a disc of many folders maps in linear
+  // time.
+  const std::vector<MapPlace> places = fst_places(map.table);
+  const std::vector<uint32_t> top = top_level_entries(map.table);
+  constexpr uint32_t NOT_IN_FST = UINT32_MAX;  // the root (0) stands for the files at the root
+  std::unordered_map<uint32_t, size_t> group_of;
+  map.items.reserve(items.size() - 1);
   for (size_t i = 1; i < items.size(); ++i) {
-    MapItem item{items[i].offset, items[i].size, checked.paths[i], "", 0};
+    MapItem item{items[i].offset, items[i].size, std::move(checked.paths[i]), false, {}, 0};
     auto at = std::lower_bound(places.begin(), places.end(), item.offset,
-                               [](const auto &place, uint64_t o) { return place.first < o; });
-    if (at != places.end() && at->first == item.offset) item.disc_path = at->second;
-    std::string group = top_level(item.disc_path);
-    auto found = std::find_if(map.groups.begin(), map.groups.end(), [&](const MapGroup &g) { return g.name == group; });
-    item.group = static_cast<size_t>(found - map.groups.begin());
-    if (found == map.groups.end()) map.groups.push_back({group});
+                               [](const MapPlace &place, uint64_t o) { return place.offset < o; });
+    if (at != places.end() && at->offset == item.offset) {
+      item.in_fst = true;
+      item.place = *at;
+    }
+    uint32_t key = !item.in_fst ? NOT_IN_FST : map.table.entries[top[item.place.index]].is_directory() ? top[item.place.index] : 0;
+    auto [found, added] = group_of.try_emplace(key, map.groups.size());
+    if (added) {
+      std::string name = key == NOT_IN_FST ? "(not in the FST)"
+                         : key == 0        ? "(root files)"
+                                           : std::string(map.table.name(map.table.entries[key])) + "/";
+      map.groups.push_back({std::move(name)});
+    }
+    item.group = found->second;
     MapGroup &g = map.groups[item.group];
     g.bytes += item.size;
     g.files += 1;
@@ -92,7 +125,8 @@ std::string map_text(const DiscMap &map, uint32_t columns) {
   char line[256];
   auto percent = [](uint64_t part, uint64_t whole) { return whole ? 100.0 * double(part) / double(whole) : 0.0; };
   uint64_t user = map.user_end > map.user_start ? map.user_end - map.user_start : 0;
-  std::snprintf(line, sizeof line, "%s disc, closing offset %s\n", map.zem ? "ZEM" : "HT", hex_offset(map.closing).c_str());
+  std::snprintf(line, sizeof line, "%s disc, closing offset %s\n", map.mode == TargetMode::ZEM ? "ZEM" : "HT",
+                hex_offset(map.closing).c_str());
   out += line;
   out += "system area  " + hex_offset(0) + " - " + hex_offset(map.system_end) + "  " + grouped(map.system_end) + " bytes\n";
   out += "user area    " + hex_offset(map.user_start) + " - " + hex_offset(map.user_end) + "  " + grouped(user) + " bytes\n";
@@ -116,9 +150,10 @@ std::string map_text(const DiscMap &map, uint32_t columns) {
   // marked by how much of it the system area and the items cover.
   uint64_t disc = std::max({map.user_end, map.closing, map.system_end, uint64_t{1}});
   std::vector<uint64_t> covered(columns, 0);
+  auto column_start = [&](uint64_t c) { return scaled(disc, c, columns); };
   auto cover = [&](uint64_t begin, uint64_t end) {
-    for (uint64_t c = begin * columns / disc; c < columns && c * disc / columns < end; ++c) {
-      uint64_t lo = std::max(begin, c * disc / columns), hi = std::min(end, (c + 1) * disc / columns);
+    for (uint64_t c = scaled(std::min(begin, disc), columns, disc); c < columns && column_start(c) < end; ++c) {
+      uint64_t lo = std::max(begin, column_start(c)), hi = std::min(end, column_start(c + 1));
       if (hi > lo) covered[c] += hi - lo;
     }
   };
@@ -126,7 +161,7 @@ std::string map_text(const DiscMap &map, uint32_t columns) {
   for (const MapItem &item : map.items) cover(item.offset, item.offset + item.size);
   std::string bar;
   for (uint32_t c = 0; c < columns; ++c) {
-    uint64_t width = (uint64_t(c) + 1) * disc / columns - uint64_t(c) * disc / columns;
+    uint64_t width = column_start(uint64_t{c} + 1) - column_start(c);
     double full = width ? double(covered[c]) / double(width) : 0;
     bar += full == 0 ? ' ' : full <= 0.25 ? '.' : full <= 0.5 ? ':' : full <= 0.75 ? '+' : '#';
   }
@@ -135,39 +170,28 @@ std::string map_text(const DiscMap &map, uint32_t columns) {
   out += "|" + bar + "|\n";
   out += "top-level folders:\n";
   for (const MapGroup &g : map.groups) {
-    std::snprintf(line, sizeof line, "  %-20s %14s bytes %8s files  ", g.name.c_str(), grouped(g.bytes).c_str(),
-                  grouped(g.files).c_str());
-    out += line + hex_offset(g.start) + " - " + hex_offset(g.end) + "\n";
+    // The name is not cut: a folder's name may be long.
+    std::string name = terminal_text(g.name);
+    if (name.size() < 20) name.resize(20, ' ');
+    std::snprintf(line, sizeof line, " %14s bytes %8s files  ", grouped(g.bytes).c_str(), grouped(g.files).c_str());
+    out += "  " + name + line + hex_offset(g.start) + " - " + hex_offset(g.end) + "\n";
   }
   return out;
 }
 
 int map_disc(ImageRun &run) {
   DiscMap map;
-  if (!make_disc_map(run, map)) return IMAGE_FAILED;
   if (run.options.svg_path.empty()) {
+    if (!make_disc_map(run, map)) return IMAGE_FAILED;
     image_output(run, map_text(map, run.options.width));
     return IMAGE_OK;
   }
-  // The picture must not replace one of the files it shows.
-  DiscFileStatus target = disc_file_status(run.options.svg_path);
-  bool input = false;
-  if (target.kind != DiscFileKind::Missing) {
-    input = target.same_file(disc_file_status(run.options.dlf_path)) ||
-            target.same_file(disc_file_status(map.system_path));
-    for (const MapItem &item : map.items) input = input || target.same_file(disc_file_status(item.host_path));
-  }
-  if (input) {
-    image_error(run, "cannot write " + run.options.svg_path + ": it is the DLF or one of its files");
-    return IMAGE_FAILED;
-  }
-  std::string text = map_svg(map, run.options.dlf_path);
-  HostFile svg;
-  if (!svg.open(run.options.svg_path, FileAccess::Write) ||
-      !svg.write(text.data(), static_cast<uint32_t>(text.size())) || !svg.close()) {
-    image_error(run, "cannot write " + run.options.svg_path);
-    return IMAGE_FAILED;
-  }
+  // The picture may go to a terminal or /dev/null, but never replaces one
+  // of the files the DLF names.
+  const OutputFile svg = output_file(run.options.svg_path, "the map", true);
+  bool placed = check_output_place(run, svg);
+  if (!make_disc_map(run, map, {svg}) || !placed) return IMAGE_FAILED;
+  if (!write_output(run, svg, map_svg(map, run.options.dlf_path))) return IMAGE_FAILED;
   image_note(run, "Wrote " + run.options.svg_path + ": " + grouped(map.items.size()) + " items");
   return IMAGE_OK;
 }

@@ -1,89 +1,220 @@
 #include "image/fst_reader.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <map>
+#include <optional>
+#include <span>
 
-#include "core/byte_packing.h"
+#include "disc/byte_packing.h"
 #include "image/image_report.h"
 
 namespace qorv {
 
 namespace {
-constexpr uint64_t RECORD_SIZE = 12;
+// Records are decoded a few thousand at a time, not read whole: a table
+// refused at its first entries costs little however large it claims to be.
+constexpr uint64_t RECORDS_PER_READ = 4096;
+constexpr uint64_t WINDOW = 1 << 16;  // bytes of copy lists read at a time
+
+// A directory still open at the current index.
+struct OpenDirectory {
+  uint32_t index;
+  uint32_t next;
+  size_t depth;        // levels below the root
+  size_t path_length;  // of its disc path
+};
 
 struct FstParse {
   ImageRun &run;
-  const std::string &file;
+  DiscFileReader &file;
+  const std::string &file_name;
+  const SystemArea &area;
   FstTable &table;
-  uint64_t names_start = 0;  // the name table follows the records
+  uint64_t names_start = 0;  // FST offset of the name table, behind the records
+  // Where the copy lists read so far lie (FST offsets, their end words
+  // included) and whose they are: no two may share a word.
+  std::map<uint64_t, std::pair<uint64_t, uint32_t>> claimed{};
+  std::vector<uint8_t> window{};
+  uint64_t window_start = 0;
 
   void problem(uint64_t index, const std::string &what) {
-    image_error(run, file + ": FST entry " + std::to_string(index) + ": " + what);
+    image_error(run, file_name + ": FST entry " + std::to_string(index) + ": " + what);
   }
-  uint32_t word(uint64_t index, int field) const {
-    return get_be32(table.bytes, static_cast<size_t>(index * RECORD_SIZE + 4 * static_cast<uint64_t>(field)));
+
+  bool read(uint64_t fst_offset, void *buffer, uint64_t length) {
+    int64_t n = file.read_at(area.fst_position + fst_offset, buffer, length);
+    if (n >= 0 && static_cast<uint64_t>(n) == length) return true;
+    image_error(run, "cannot read the FST of " + file_name + ": " +
+                         (n < 0 ? error_text(file.error()) : std::string("the file is shorter than it was")));
+    return false;
+  }
+
+  // The word at `fst_offset`, read through a window of the file.
+  std::optional<uint32_t> word_at(uint64_t fst_offset) {
+    if (window.empty() || fst_offset < window_start || fst_offset + 4 > window_start + window.size()) {
+      window_start = fst_offset;
+      window.resize(static_cast<size_t>(std::min(WINDOW, area.fst_size - fst_offset)));
+      if (!read(fst_offset, window.data(), window.size())) return std::nullopt;
+    }
+    return get_be32(window, static_cast<size_t>(fst_offset - window_start));
   }
 
   // The zero-terminated name at `offset` of the name table.
-  bool name_at(uint64_t index, uint64_t offset, std::string_view &name) {
-    uint64_t at = names_start + offset;
-    if (at >= table.bytes.size()) {
+  bool name_at(uint64_t index, uint32_t offset, FstEntry &entry) {
+    const std::string &names = table.names;
+    if (offset >= names.size()) {
       problem(index, "name offset " + hex_offset(offset) + " lies outside the name table");
       return false;
     }
-    const uint8_t *begin = table.bytes.data() + at;
-    const void *zero = std::memchr(begin, 0, table.bytes.size() - at);
+    size_t room = std::min<size_t>(names.size() - offset, MAX_DISC_PATH + 1);
+    const void *zero = std::memchr(names.data() + offset, 0, room);
     if (!zero) {
-      problem(index, "its name at " + hex_offset(offset) + " has no terminating zero byte");
+      problem(index, room > MAX_DISC_PATH ? "its name at " + hex_offset(offset) + " is longer than " + grouped(MAX_DISC_PATH) + " bytes"
+                                         : "its name at " + hex_offset(offset) + " has no terminating zero byte");
       return false;
     }
-    name = std::string_view(reinterpret_cast<const char *>(begin),
-                            static_cast<size_t>(static_cast<const uint8_t *>(zero) - begin));
-    if (name.empty()) {
+    size_t size = static_cast<size_t>(static_cast<const char *>(zero) - (names.data() + offset));
+    if (size == 0) {
       problem(index, "its name is empty");
       return false;
     }
+    entry.name_at = offset;
+    entry.name_size = static_cast<uint16_t>(size);
     return true;
   }
 
-  // The copy list of a copied file: positions / 4 up to a zero word.
-  bool copy_list(uint64_t index, uint64_t offset, std::vector<uint64_t> &copies) {
-    for (uint64_t at = names_start + offset;; at += 4) {
-      if (at + 4 > table.bytes.size() || at < names_start) {
+  // The copy list of a copied file: its copies' positions / 4 up to an end
+  // word, lying in the FST and in no other file's list. Each of its copies
+  // takes at least 4 bytes of the user area, so no more of them than that
+  // area can hold are taken.
+  bool copy_list(uint64_t index, uint32_t offset, FstEntry &entry) {
+    const uint64_t start = names_start + offset;
+    auto overlap = [&](uint32_t owner) {
+      problem(index, "its copy list at " + hex_offset(offset) + " overlaps that of FST entry " + std::to_string(owner));
+      return false;
+    };
+    auto after = claimed.upper_bound(start);
+    if (after != claimed.begin() && std::prev(after)->second.first > start) return overlap(std::prev(after)->second.second);
+    const uint64_t room = after == claimed.end() ? area.fst_size : after->first;
+    const uint64_t each = std::max<uint64_t>(entry.size, 4);
+    entry.first_copy = static_cast<uint32_t>(table.copy_words.size());
+    uint64_t at = start;
+    for (;; at += 4) {
+      if (at + 4 > area.fst_size) {
+        table.copy_words.resize(entry.first_copy);
         problem(index, "its copy list at " + hex_offset(offset) + " runs beyond the end of the FST");
         return false;
       }
-      uint32_t position = get_be32(table.bytes, static_cast<size_t>(at));
-      if (position == 0) break;
-      copies.push_back(static_cast<uint64_t>(position) * 4);
+      if (at + 4 > room) {
+        table.copy_words.resize(entry.first_copy);
+        return overlap(after->second.second);
+      }
+      std::optional<uint32_t> word = word_at(at);
+      if (!word) return false;
+      if (*word == COPY_LIST_END) break;
+      const uint64_t copies = table.copy_words.size() - entry.first_copy + 1;
+      if (copies > area.user_area_length / each) {
+        table.copy_words.resize(entry.first_copy);
+        problem(index, "its copy list at " + hex_offset(offset) + " holds more copies of its " + grouped(entry.size) +
+                           " bytes than the user area of " + grouped(area.user_area_length) + " bytes can hold");
+        return false;
+      }
+      table.copy_words.push_back(*word);
     }
-    if (copies.empty()) problem(index, "its copy list is empty");
-    return !copies.empty();
-  }
-
-  bool decode_type(uint64_t index, uint8_t type, FstEntry &entry) {
-    uint8_t kind = table.zem ? (type & 3) : type;
-    uint8_t replica = table.zem ? (type >> 2) : 0;
-    static constexpr ReplicaKind replicas[] = {ReplicaKind::None, ReplicaKind::Mirrored, ReplicaKind::None,
-                                               ReplicaKind::Copied};
-    bool valid = (kind == 0 && (replica == 0 || replica == 1 || replica == 3)) ||
-                 (kind == 1 && replica == 0) || (kind == 2 && replica == 1);
-    if (!valid) {
-      problem(index, "unknown entry type " + hex_offset(type, 2));
+    claimed[start] = {at + 4, static_cast<uint32_t>(index)};
+    entry.copy_count = static_cast<uint32_t>(table.copy_words.size() - entry.first_copy);
+    if (entry.copy_count == 0) {
+      problem(index, "its copy list is empty");
       return false;
     }
-    entry.directory = kind == 1;
-    entry.replica = kind == 2 ? ReplicaKind::MirrorTwin : replicas[replica];
+    entry.offset = table.copy(entry, 0);
+    return true;
+  }
+
+  // The root: a directory whose next index is the number of entries.
+  std::optional<uint64_t> entry_count() {
+    if (area.fst_size < FST_RECORD_SIZE) {
+      image_error(run, file_name + ": the FST of " + std::to_string(area.fst_size) + " bytes cannot hold its root entry");
+      return std::nullopt;
+    }
+    std::array<uint8_t, FST_RECORD_SIZE> bytes{};
+    if (!read(0, bytes.data(), bytes.size())) return std::nullopt;
+    std::optional<FstRecord> root = decode_fst_record(bytes, fst_format(area.mode, true));
+    if (!root || !root->is_directory()) {
+      problem(0, "the root is not a directory");
+      return std::nullopt;
+    }
+    const uint64_t count = root->next();
+    if (count == 0 || count > area.fst_size / FST_RECORD_SIZE || count > MAX_FST_ENTRIES) {
+      problem(0, "entry count " + std::to_string(count) + " that " +
+                     (count > MAX_FST_ENTRIES ? "no FST can hold (its name table allows " + grouped(MAX_FST_ENTRIES) + ")"
+                                              : "the FST's " + grouped(area.fst_size) + " bytes cannot hold"));
+      return std::nullopt;
+    }
+    return count;
+  }
+
+  // Checks record `i` against its neighbours and the open directories and
+  // fills its entry; false (reported) when it is refused. A path beyond the
+  // format's limits ends the reading at once (`fatal`).
+  bool take(uint64_t i, const FstRecord &record, std::vector<OpenDirectory> &open, bool &fatal) {
+    FstEntry &entry = table.entries[static_cast<size_t>(i)];
+    const OpenDirectory &holder = open.back();
+    entry.kind = record.kind;
+    entry.replica = record.replica;
+    entry.parent = holder.index;
+    if (!name_at(i, record.name_offset, entry)) return false;
+    const size_t path_length = (holder.index == 0 ? 0 : holder.path_length + 1) + entry.name_size;
+    if (path_length > MAX_DISC_PATH) {
+      problem(i, "its disc path of " + grouped(path_length) + " bytes is longer than the " + grouped(MAX_DISC_PATH) +
+                     " a disc path may take");
+      fatal = true;
+      return false;
+    }
+    const FstEntry &before = table.entries[static_cast<size_t>(i - 1)];
+    const bool after_mirrored = i > 1 && before.kind == FstKind::File && before.replica == ReplicaKind::Mirrored;
+    if (entry.is_twin() != after_mirrored) {
+      problem(i, entry.is_twin() ? "a mirror twin that follows no mirrored file" : "the mirrored file before it has no twin");
+      return false;
+    }
+    if (entry.is_directory()) {
+      if (record.parent() != holder.index) {
+        problem(i, "parent index " + std::to_string(record.parent()) + ", but it lies in directory " + std::to_string(holder.index));
+      } else if (record.next() <= i) {
+        problem(i, "its range ends at " + std::to_string(record.next()) + ", at or before the directory itself");
+      } else if (record.next() > holder.next) {
+        problem(i, "its range ends at " + std::to_string(record.next()) + ", beyond its parent's end " +
+                       std::to_string(holder.next));
+      } else if (holder.depth + 1 > MAX_FOLDER_DEPTH) {
+        problem(i, "a folder more than " + grouped(MAX_FOLDER_DEPTH) + " levels below the root");
+        fatal = true;
+      } else {
+        entry.next = record.next();
+        open.push_back({static_cast<uint32_t>(i), entry.next, holder.depth + 1, path_length});
+        return true;
+      }
+      return false;
+    }
+    entry.size = record.word2;
+    if (entry.is_twin()) {
+      entry.size = before.size;
+      entry.reserved = record.word2;
+    }
+    if (entry.is_copied()) return copy_list(i, record.copy_list_offset(), entry);
+    entry.offset = real_offset(table.mode, record.word1);
     return true;
   }
 };
 }  // namespace
 
-std::string_view replica_name(ReplicaKind kind) {
-  switch (kind) {
+std::string_view replica_name(const FstEntry &entry) {
+  if (entry.is_twin()) return "mirror twin";
+  switch (entry.replica) {
     case ReplicaKind::Mirrored: return "mirrored";
-    case ReplicaKind::MirrorTwin: return "mirror twin";
     case ReplicaKind::Copied: return "copied";
-    case ReplicaKind::None: break;
+    case ReplicaKind::Ordinary: break;
   }
   return "";
 }
@@ -91,79 +222,44 @@ std::string_view replica_name(ReplicaKind kind) {
 bool read_fst(ImageRun &run, DiscFileReader &file, const std::string &name, const SystemArea &area,
               FstTable &table) {
   table = FstTable{};
-  table.zem = area.zem;
-  FstParse p{run, name, table};
-  // read_system_area has checked that the FST lies inside the file, so this
-  // allocation is bounded by the file's size.
-  table.bytes.resize(static_cast<size_t>(area.fst_size));
-  int64_t n = file.read_at(area.fst_position, table.bytes.data(), table.bytes.size());
-  if (n < 0 || static_cast<uint64_t>(n) != area.fst_size) {
-    image_error(run, "cannot read the FST of " + name + ": " +
-                         (n < 0 ? error_text(file.error()) : std::string("the file is shorter than it was")));
-    return false;
-  }
-  if (area.fst_size < RECORD_SIZE) {
-    image_error(run, name + ": the FST of " + std::to_string(area.fst_size) + " bytes cannot hold its root entry");
-    return false;
-  }
-  uint64_t count = p.word(0, 2);
-  if ((table.bytes[0] & 3) != 1 || count == 0 || count > area.fst_size / RECORD_SIZE) {
-    p.problem(0, (table.bytes[0] & 3) != 1 ? std::string("the root is not a directory")
-                                           : "entry count " + std::to_string(count) + " that the FST's " +
-                                                 grouped(area.fst_size) + " bytes cannot hold");
-    return false;
-  }
-  p.names_start = count * RECORD_SIZE;
-  int32_t errors_before = run.error_count;
-  table.entries.resize(static_cast<size_t>(count));
-  table.entries[0].directory = true;
-  table.entries[0].next = static_cast<uint32_t>(count);
+  table.mode = area.mode;
+  FstParse p{run, file, name, area, table};
+  // The plain format's type bytes are those of ordinary entries in the
+  // advanced format, which ZEM discs may use.
+  const FstFormat format = fst_format(area.mode, true);
+  std::optional<uint64_t> count = p.entry_count();
+  if (!count) return false;
 
-  // Directories still open at the current index, innermost last.
-  std::vector<uint32_t> open{0};
-  for (uint64_t i = 1; i < count && run.error_count < errors_before + IMAGE_ERROR_LIMIT; ++i) {
-    while (i >= table.entries[open.back()].next) open.pop_back();
-    FstEntry &entry = table.entries[static_cast<size_t>(i)];
-    entry.parent = open.back();
-    uint8_t type = table.bytes[static_cast<size_t>(i * RECORD_SIZE)];
-    uint32_t name_offset = p.word(i, 0) & 0xFFFFFF;
-    uint32_t word1 = p.word(i, 1), word2 = p.word(i, 2);
-    if (!p.decode_type(i, type, entry) || !p.name_at(i, name_offset, entry.name)) continue;
-    const FstEntry &before = table.entries[static_cast<size_t>(i - 1)];
-    if ((entry.replica == ReplicaKind::MirrorTwin) != (before.replica == ReplicaKind::Mirrored && i > 1 &&
-                                                        !before.directory)) {
-      p.problem(i, entry.replica == ReplicaKind::MirrorTwin ? "a mirror twin that follows no mirrored file"
-                                                            : "the mirrored file before it has no twin");
+  // Names start below 16 MiB (24-bit offsets) and are at most a disc path
+  // long: nothing beyond that is read, whatever the FST claims.
+  p.names_start = *count * FST_RECORD_SIZE;
+  table.names.resize(static_cast<size_t>(
+      std::min<uint64_t>(area.fst_size - p.names_start, NAME_TABLE_LIMIT + MAX_DISC_PATH + 1)));
+  if (!p.read(p.names_start, table.names.data(), table.names.size())) return false;
+
+  int32_t errors_before = run.error_count;
+  table.entries.resize(static_cast<size_t>(*count));
+  table.entries[0].kind = FstKind::Directory;
+  table.entries[0].next = static_cast<uint32_t>(*count);
+  std::vector<OpenDirectory> open{{0, static_cast<uint32_t>(*count), 0, 0}};
+  std::vector<uint8_t> records;
+  bool fatal = false;
+  for (uint64_t i = 1; i < *count && !fatal && run.error_count < errors_before + IMAGE_ERROR_LIMIT; ++i) {
+    const uint64_t in_chunk = i % RECORDS_PER_READ;
+    if (i == 1 || in_chunk == 0) {
+      uint64_t first = i - in_chunk;
+      records.resize(static_cast<size_t>(std::min(RECORDS_PER_READ, *count - first) * FST_RECORD_SIZE));
+      if (!p.read(first * FST_RECORD_SIZE, records.data(), records.size())) return false;
+    }
+    while (i >= open.back().next) open.pop_back();
+    auto bytes = std::span<const uint8_t>(records).subspan(static_cast<size_t>(in_chunk * FST_RECORD_SIZE));
+    std::optional<FstRecord> record = decode_fst_record(bytes.first<FST_RECORD_SIZE>(), format);
+    if (!record) {
+      table.entries[static_cast<size_t>(i)].parent = open.back().index;
+      p.problem(i, "unknown entry type " + hex_offset(bytes[0], 2));
       continue;
     }
-    if (entry.directory) {
-      uint32_t holder = open.back();
-      if (word1 != holder) {
-        p.problem(i, "parent index " + std::to_string(word1) + ", but it lies in directory " + std::to_string(holder));
-      } else if (word2 <= i) {
-        p.problem(i, "its range ends at " + std::to_string(word2) + ", at or before the directory itself");
-      } else if (word2 > table.entries[holder].next) {
-        p.problem(i, "its range ends at " + std::to_string(word2) + ", beyond its parent's end " +
-                         std::to_string(table.entries[holder].next));
-      } else {
-        entry.next = word2;
-        open.push_back(static_cast<uint32_t>(i));
-      }
-      continue;
-    }
-    uint64_t unit = table.zem ? 4 : 1;
-    if (entry.replica == ReplicaKind::MirrorTwin) {
-      entry.size = before.size;
-      entry.reserved = word2;
-      entry.offset = word1 * unit;
-    } else if (entry.replica == ReplicaKind::Copied) {
-      entry.size = word2;
-      p.copy_list(i, word1, entry.copies);
-      if (!entry.copies.empty()) entry.offset = entry.copies.front();
-    } else {
-      entry.size = word2;
-      entry.offset = word1 * unit;
-    }
+    p.take(i, *record, open, fatal);
   }
   return run.error_count == errors_before;
 }
@@ -181,8 +277,8 @@ void for_each_fst_path(const FstTable &table,
     }
     while (open.size() > 1 && i >= table.entries[open.back().first].next) open.pop_back();
     path.resize(open.back().second);
-    path += entry.name;
-    if (entry.directory) {
+    path += table.name(entry);
+    if (entry.is_directory()) {
       path += '/';
       visit(i, entry, path);
       if (entry.next > i) open.push_back({i, path.size()});
@@ -190,6 +286,18 @@ void for_each_fst_path(const FstTable &table,
       visit(i, entry, path);
     }
   }
+}
+
+std::string fst_path(const FstTable &table, uint32_t index) {
+  std::vector<uint32_t> chain;
+  for (uint32_t at = index; at != 0; at = table.entries[at].parent) chain.push_back(at);
+  std::string path = "/";
+  for (size_t k = chain.size(); k-- > 0;) {
+    const FstEntry &entry = table.entries[chain[k]];
+    path += table.name(entry);
+    if (entry.is_directory()) path += '/';
+  }
+  return path;
 }
 
 }  // namespace qorv

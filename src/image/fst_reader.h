@@ -1,7 +1,10 @@
-// Reading a disc's FST from an image or a system file, checking every field
-// it follows against the table's bounds, so that a damaged or hostile image
-// gives a message and never a crash, a hang or an allocation beyond the
-// file's size.
+// Reading a disc's FST from an image or a system file. Nothing it holds is
+// believed before it is checked against the format's limits and the table's
+// bounds: the root entry is read first and only what its count needs
+// follows, names and copy lists are read only where entries point, and paths
+// must stay within the limits the layout tool keeps. A damaged or hostile
+// image gives a message, never a crash, a hang or an allocation beyond what
+// the file holds.
 #pragma once
 
 #include <cstdint>
@@ -10,30 +13,41 @@
 #include <string_view>
 #include <vector>
 
+#include "disc/fst_format.h"
 #include "host/disc_file.h"
 #include "image/image_run.h"
 #include "image/system_area_reader.h"
 
 namespace qorv {
 
-enum class ReplicaKind { None, Mirrored, MirrorTwin, Copied };
-
+// One FST entry as read: 40 bytes, so that the largest FST takes well below
+// a gigabyte.
 struct FstEntry {
-  bool directory = false;
-  ReplicaKind replica = ReplicaKind::None;
-  std::string_view name;  // into FstTable::bytes; empty for the root
-  uint32_t parent = 0;    // the directory that holds it
-  uint32_t next = 0;      // directory: the index after its subtree
-  uint64_t offset = 0;    // file or twin: its byte position on the disc
-  uint64_t size = 0;      // file: its size; twin: the size of its file
-  uint64_t reserved = 0;  // twin: the bytes reserved for it
-  std::vector<uint64_t> copies;  // copied file: the positions of its copies, its own first
+  FstKind kind = FstKind::File;
+  ReplicaKind replica = ReplicaKind::Ordinary;
+  uint16_t name_size = 0;    // at most MAX_DISC_PATH
+  uint32_t name_at = 0;      // where its name starts in FstTable::names
+  uint32_t parent = 0;       // the directory that holds it
+  uint32_t next = 0;         // directory: the index after its subtree
+  uint32_t size = 0;         // file: its size; twin: the size of its file
+  uint32_t reserved = 0;     // twin: the bytes reserved for it
+  uint32_t first_copy = 0;   // copied file: where its copies start in FstTable::copy_words
+  uint32_t copy_count = 0;
+  uint64_t offset = 0;       // file or twin: its byte position; copied file: its first copy's
+
+  bool is_directory() const { return kind == FstKind::Directory; }
+  bool is_twin() const { return kind == FstKind::MirrorTwin; }
+  bool is_copied() const { return replica == ReplicaKind::Copied; }
 };
 
 struct FstTable {
-  bool zem = true;
-  std::vector<uint8_t> bytes;  // the whole FST
+  TargetMode mode = TargetMode::ZEM;
+  std::string names;                 // the name table, as far as entries may point into it
   std::vector<FstEntry> entries;
+  std::vector<uint32_t> copy_words;  // the copied files' copy lists, without their end words
+
+  std::string_view name(const FstEntry &entry) const { return std::string_view(names).substr(entry.name_at, entry.name_size); }
+  uint64_t copy(const FstEntry &entry, uint32_t k) const { return copy_position(copy_words[entry.first_copy + k]); }
 };
 
 // Reads the FST that `area` points to. Every problem is reported with the FST
@@ -46,7 +60,10 @@ bool read_fst(ImageRun &run, DiscFileReader &file, const std::string &name, cons
 void for_each_fst_path(const FstTable &table,
                        const std::function<void(uint32_t index, const FstEntry &, const std::string &path)> &visit);
 
-// "file", "directory", "mirror twin" ...
-std::string_view replica_name(ReplicaKind kind);
+// The disc path of entry `index`, as for_each_fst_path gives it.
+std::string fst_path(const FstTable &table, uint32_t index);
+
+// "", "mirrored", "mirror twin" or "copied".
+std::string_view replica_name(const FstEntry &entry);
 
 }  // namespace qorv

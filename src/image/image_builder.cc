@@ -5,59 +5,42 @@
 
 #include "host/disc_file.h"
 #include "host/interrupt_watch.h"
-#include "host/path_target.h"
 #include "host/range_copy.h"
 #include "image/image_report.h"
 #include "image/item_check.h"
+#include "image/output_file.h"
 #include "image/progress_line.h"
 
 namespace qorv {
 
 namespace {
-std::string folder_of(const std::string &path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// What must hold before the first byte is written, beyond the items: the
-// configuration file of v2.00, the image's folder and path, the size asked for.
-void check_build_target(ImageRun &run, const std::string &dlf, const CheckedDlf &checked,
-                        const std::string &image, const std::string &end_path, const DiscFileStatus &target) {
+// What must hold before the first byte is written, beyond the items and the
+// files the DLF names: the configuration file of v2.00, the image's place,
+// the size asked for.
+void check_build_target(ImageRun &run, const std::string &dlf, const CheckedDlf &checked, const OutputFile &image) {
   const DlfHeader &header = checked.header;
   if (header.zem && !header.config_path.empty()) {
     std::string config = item_host_path(run.options.directory, header.config_path);
     DiscFileStatus status = disc_file_status(config);
-    if (target.same_file(status))
-      image_error_at(run, dlf, header.config_line, "the image " + image + " is the configuration file " + config);
     if (status.kind != DiscFileKind::Regular)
       image_error_at(run, dlf, header.config_line,
                      "the configuration file " + config + " " +
                          (status.kind == DiscFileKind::Missing ? "cannot be found: " + error_text(status.error)
                                                                : std::string("is not a regular file")));
   }
-  if (end_path.empty()) {
-    image_error(run, "cannot write " + image + ": its symbolic links lead round in a loop");
-  } else {
-    DiscFileStatus folder = disc_file_status(folder_of(end_path));
-    if (folder.kind != DiscFileKind::Directory)
-      image_error(run, "cannot write " + image + ": its folder " + folder_of(end_path) +
-                           (folder.kind == DiscFileKind::Missing ? " does not exist" : " is not a folder"));
-  }
-  if (target.kind == DiscFileKind::Directory) image_error(run, "cannot write " + image + ": it is a folder");
-  // The image replaces a file by renaming a new one over it: over a device
-  // or a FIFO that would put a plain file in its place.
-  if (target.kind == DiscFileKind::Other) image_error(run, "cannot write " + image + ": it is not a regular file");
-  if (target.same_file(disc_file_status(dlf))) image_error(run, "the image " + image + " is the DLF itself");
+  check_output_place(run, image);
   if (run.options.image_size && *run.options.image_size < checked.closing_offset)
     image_error(run, "--size " + hex_offset(*run.options.image_size) + " is below the DLF's closing offset " +
                          hex_offset(checked.closing_offset));
+  if (run.options.image_size && *run.options.image_size > LARGEST_FILE_SIZE)
+    image_error(run, "--size " + hex_offset(*run.options.image_size) + " is past " + hex_offset(LARGEST_FILE_SIZE) +
+                         ", the largest size of a file");
 }
 
 // Copies every item into `image`, reading the DLF a second time for the
 // items' paths (their checks are in `checked`); false with a message on the
 // first failure.
-bool copy_items(ImageRun &run, const std::string &dlf, const CheckedDlf &checked, TemporaryImageFile &image,
+bool copy_items(ImageRun &run, const std::string &dlf, const CheckedDlf &checked, ReplacementFile &image,
                 const std::string &image_name, InterruptWatch &watch, uint64_t data_bytes) {
   ProgressLine progress(run, data_bytes);
   RangeCopier copier;
@@ -116,14 +99,10 @@ int build_image(ImageRun &run) {
   double start = monotonic_seconds();
   const std::string &dlf = run.options.dlf_path;
   std::string image = run.options.image_path.empty() ? default_image_path(dlf) : run.options.image_path;
-  DiscFileStatus target = disc_file_status(image);
-  std::vector<ForbiddenFile> forbidden{{disc_file_status(dlf), "the DLF itself"}};
-  if (target.kind == DiscFileKind::Regular) forbidden.push_back({target, "the image " + image});
+  const OutputFile output = output_file(image, "the image", false);
   CheckedDlf checked;
-  if (!check_dlf(run, dlf, forbidden, false, checked) && checked.items.empty()) return IMAGE_FAILED;
-  // A symbolic link named as the image stays: the file it leads to is replaced.
-  const std::string end_path = find_path_target(image).end_path;
-  check_build_target(run, dlf, checked, image, end_path, target);
+  if (!check_dlf(run, dlf, {output}, false, checked) && checked.items.empty()) return IMAGE_FAILED;
+  check_build_target(run, dlf, checked, output);
   if (run.error_count != 0) return IMAGE_FAILED;
 
   uint64_t data_bytes = 0;
@@ -133,8 +112,9 @@ int build_image(ImageRun &run) {
   if (run.after_checks) run.after_checks();
   if (run.options.quiet) run.progress = false;
   InterruptWatch watch;  // from here on Ctrl-C ends the build cleanly
-  TemporaryImageFile temporary;
-  if (!temporary.create(end_path)) {
+  // A symbolic link named as the image stays: the file it leads to is replaced.
+  ReplacementFile temporary;
+  if (!temporary.create(output.target.end_path)) {
     image_error(run, "cannot create a file beside " + image + ": " + error_text(temporary.error()));
     return IMAGE_FAILED;
   }

@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/run_state.h"
 #include "image/image_report.h"
+#include "image/shown_text.h"
 
 namespace qorv {
 
@@ -21,7 +21,7 @@ void for_each_list_row(const SystemArea &area, const FstTable &table,
     visit(row);
   };
   system("header", 0, DISC_HEADER_SIZE);
-  system("BI2", DISC_HEADER_SIZE, BI2_SIZE);
+  system("BI2", BI2_BLOCK_OFFSET, BI2_BLOCK_SIZE);
   system("loader", LDR_POSITION, area.loader_size);
   system("boot file", area.boot_position,
          area.fst_position > area.boot_position ? area.fst_position - area.boot_position : 0);
@@ -30,7 +30,7 @@ void for_each_list_row(const SystemArea &area, const FstTable &table,
     ListRow row;
     row.path = path;
     row.index = index;
-    if (entry.directory) {
+    if (entry.is_directory()) {
       row.kind = "directory";
       row.has_offset = false;
       row.first = index + 1;
@@ -41,15 +41,15 @@ void for_each_list_row(const SystemArea &area, const FstTable &table,
     row.kind = "file";
     row.size = entry.size;
     row.offset = entry.offset;
-    if (entry.replica != ReplicaKind::Copied) {
-      row.replica = replica_name(entry.replica);
+    if (!entry.is_copied()) {
+      row.replica = replica_name(entry);
       visit(row);
       return;
     }
-    for (size_t copy = 0; copy < entry.copies.size(); ++copy) {
+    for (uint32_t copy = 0; copy < entry.copy_count; ++copy) {
       row.replica = "copy";
-      row.copy = static_cast<int32_t>(copy);
-      row.offset = entry.copies[copy];
+      row.copy = static_cast<int64_t>(copy);
+      row.offset = table.copy(entry, copy);
       visit(row);
     }
   });
@@ -74,7 +74,9 @@ std::string text_line(const ListRow &row, int width, bool long_form) {
       std::snprintf(index, sizeof index, "%8lld %-17s ", static_cast<long long>(row.index), "");
     line += index;
   }
-  line += row.kind == "system" ? "[" + row.path + "]" : row.path;
+  // A name may hold any bytes: a line feed would forge a row, an escape
+  // sequence drive the terminal.
+  line += row.kind == "system" ? "[" + row.path + "]" : terminal_text(row.path);
   if (!row.replica.empty())
     line += row.copy >= 0 ? "  (copy " + std::to_string(row.copy) + ")" : "  (" + row.replica + ")";
   return line + "\n";
@@ -110,8 +112,9 @@ int list_image(ImageRun &run) {
   // Written in pieces of about 64 KiB as the rows come.
   std::string text = run.options.json ? "[" : "";
   bool first = true;
-  int width = area.zem ? 16 : 8;
+  int width = area.mode == TargetMode::ZEM ? 16 : 8;
   for_each_list_row(area, table, [&](const ListRow &row) {
+    if (run.output_error != 0) return;  // the rest would be lost too
     if (run.options.json) {
       text += first ? "\n " : ",\n ";
       text += json_row(row).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

@@ -23,7 +23,7 @@ struct ListRow {
   int64_t index = -1;     // FST index; -1 for the system area
   uint32_t first = 0;     // directory: the index range it holds, [first, end)
   uint32_t end = 0;
-  int32_t copy = -1;      // copied file: which copy (0 is its own place)
+  int64_t copy = -1;      // copied file: which copy (0 is its own place)
 };
 
 // Calls `visit` for the system area's regions and every FST entry, in that

@@ -37,7 +37,17 @@ void image_note(ImageRun &run, std::string_view text) {
 
 void image_diag_raw(ImageRun &run, std::string_view text) { put(run.diag_stream, text); }
 
-void image_output(ImageRun &run, std::string_view text) { put(run.out_stream, text); }
+void image_output(ImageRun &run, std::string_view text) {
+  if (run.output_error != 0) return;
+  errno = 0;
+  put(run.out_stream, text);
+  check_output_stream(run);
+}
+
+void check_output_stream(ImageRun &run) {
+  // The stream keeps no reason; the failed write's errno is still there.
+  if (run.output_error == 0 && !*run.out_stream) run.output_error = errno != 0 ? errno : EIO;
+}
 
 std::string open_problem(int error) {
   return error == ENODEV ? "not a regular file" : error_text(error);

@@ -20,8 +20,12 @@ void image_error_at(ImageRun &run, std::string_view file, int32_t line, std::str
 void image_note(ImageRun &run, std::string_view text);
 // Raw text on the diagnostic stream (the progress line).
 void image_diag_raw(ImageRun &run, std::string_view text);
-// Text on the output stream.
+// Text on the output stream. After a failed write nothing more is written,
+// and `run.output_error` tells why.
 void image_output(ImageRun &run, std::string_view text);
+// Notes a failure of the output stream from writes made around
+// image_output (the help text).
+void check_output_stream(ImageRun &run);
 
 // Why a file could not be opened for reading: the errno text, or "not a
 // regular file" for a device, FIFO or socket (which are refused).

@@ -32,6 +32,7 @@ struct ImageRun {
   ImageOptions options;
   bool progress = false;  // draw the progress line (set when stderr is a terminal)
   int32_t error_count = 0;
+  int output_error = 0;  // errno of the first failed write to `out_stream`; nothing is written after it
   // Called by `build` once every check passed, before the image file is
   // created (tests change the files here).
   std::function<void()> after_checks;

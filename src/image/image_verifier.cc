@@ -9,6 +9,7 @@
 #include "image/fst_reader.h"
 #include "image/image_report.h"
 #include "image/item_check.h"
+#include "image/shown_text.h"
 #include "image/system_area_reader.h"
 
 namespace qorv {
@@ -69,21 +70,23 @@ void match_fst(ImageRun &run, const std::string &dlf, const CheckedDlf &checked,
     return at != items.end() && at->offset == offset ? at - items.begin() : -1;
   };
   for_each_fst_path(table, [&](uint32_t index, const FstEntry &entry, const std::string &path) {
-    if (entry.directory) return;
-    std::vector<uint64_t> places = entry.copies;
-    if (places.empty()) places.push_back(entry.offset);
-    for (uint64_t place : places) {
+    if (entry.is_directory()) return;
+    const uint32_t places = entry.is_copied() ? entry.copy_count : 1;
+    for (uint32_t k = 0; k < places; ++k) {
+      const uint64_t place = entry.is_copied() ? table.copy(entry, k) : entry.offset;
       auto at = find(place);
-      std::string where = image_name + ": FST entry " + std::to_string(index) + " (" + path + ", " +
-                          (entry.replica == ReplicaKind::None ? "" : std::string(replica_name(entry.replica)) + ", ") +
-                          "at " + hex_offset(place) + ")";
+      std::string replica(replica_name(entry));
+      std::string where = image_name + ": FST entry " + std::to_string(index) + " (" + terminal_text(path) + ", " +
+                          (replica.empty() ? "" : replica + ", ") + "at " + hex_offset(place) + ")";
       if (at < 0) {
         image_error(run, where + " is no item of the DLF");
         continue;
       }
       const CheckedItem &item = items[static_cast<size_t>(at)];
       reached[static_cast<size_t>(at)] = true;
-      if (item.size != entry.size)
+      // An item that could not be read has no size to compare: its own
+      // message said why.
+      if (item.usable && item.size != entry.size)
         image_error(run, where + " holds " + grouped(entry.size) + " bytes, but " + checked.paths[static_cast<size_t>(at)] + " of line " +
                              std::to_string(item.line) + " has " + grouped(item.size));
     }
@@ -119,8 +122,9 @@ int verify_image(ImageRun &run) {
   SystemArea area;
   FstTable table;
   if (read_system_area(run, image, image_name, area)) {
-    if (area.zem != checked.header.zem)
-      image_error(run, image_name + " is a " + (area.zem ? "ZEM" : "HT") + " disc, but the DLF is " +
+    const bool zem = area.mode == TargetMode::ZEM;
+    if (zem != checked.header.zem)
+      image_error(run, image_name + " is a " + (zem ? "ZEM" : "HT") + " disc, but the DLF is " +
                            (checked.header.zem ? "v2.00 (ZEM)" : "v1.00 (HT)"));
     else if (read_fst(run, image, image_name, area, table))
       match_fst(run, dlf, checked, table, image_name);

@@ -16,13 +16,32 @@ struct Furthest {
   int32_t line = 0;
   std::string path;
 };
+
+bool is_output(const OutputFile &out, const DiscFileStatus &file) {
+  return out.target.kind != HostNodeKind::Missing && file.kind != DiscFileKind::Missing &&
+         out.target.id == HostNodeId{file.device, file.inode};
+}
 }  // namespace
 
-bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<ForbiddenFile> &forbidden,
-               bool keep_paths, CheckedDlf &checked) {
+bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFile> &outputs, bool keep_paths,
+               CheckedDlf &checked) {
   int32_t errors_before = run.error_count;
+  const DiscFileStatus dlf_file = disc_file_status(dlf);
+  const PathTarget dlf_target = find_path_target(dlf);
+  for (const OutputFile &out : outputs)
+    if (same_target(out.target, dlf_target)) image_error(run, out.what + " " + out.path + " is the DLF itself");
+
   DlfStream stream(run, dlf);
   if (!stream.open(checked.header)) return false;
+  const DlfHeader &header = checked.header;
+  if (header.zem && !header.config_path.empty()) {
+    const std::string config = item_host_path(run.options.directory, header.config_path);
+    const PathTarget config_target = find_path_target(config);
+    for (const OutputFile &out : outputs)
+      if (same_target(out.target, config_target))
+        image_error_at(run, dlf, header.config_line, out.what + " " + out.path + " is the configuration file " + config);
+  }
+
   DlfItem item;
   Furthest furthest;
   while (stream.next(item)) {
@@ -33,13 +52,21 @@ bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<Forbidde
     DiscFileReader file;  // opening proves that it can be read
     if (!file.open(path)) {
       image_error_at(run, dlf, item.line, "cannot use " + path + ": " + open_problem(file.error()));
+    } else if (item.offset > LARGEST_FILE_SIZE || file.status().size > LARGEST_FILE_SIZE - item.offset) {
+      // Its end would wrap round or lie past any file's end: no check of
+      // overlaps or of the closing offset could hold.
+      image_error_at(run, dlf, item.line,
+                     path + " at " + hex_offset(item.offset) + " (" + grouped(file.status().size) +
+                         " bytes) would end past " + hex_offset(LARGEST_FILE_SIZE) + ", the largest size of a file");
     } else {
       c.usable = true;
       c.size = file.status().size;
       c.device = file.status().device;
       c.inode = file.status().inode;
-      for (const ForbiddenFile &f : forbidden)
-        if (f.status.kind != DiscFileKind::Missing && c.same_file(f.status)) image_error_at(run, dlf, item.line, "this item's file " + path + " is " + f.what);
+      if (c.same_file(dlf_file)) image_error_at(run, dlf, item.line, "this item's file " + path + " is the DLF itself");
+      for (const OutputFile &out : outputs)
+        if (is_output(out, file.status()))
+          image_error_at(run, dlf, item.line, "this item's file " + path + " is " + out.what + " " + out.path);
     }
     // Each item against the one reaching furthest before it, so an item that
     // covers several others is caught with each of them.
@@ -56,6 +83,10 @@ bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<Forbidde
   }
   checked.closing_offset = stream.closing_offset();
   checked.closing_line = stream.closing_line();
+  if (stream.good() && checked.closing_offset > LARGEST_FILE_SIZE)
+    image_error_at(run, dlf, checked.closing_line,
+                   "the closing offset " + hex_offset(checked.closing_offset) + " lies past " +
+                       hex_offset(LARGEST_FILE_SIZE) + ", the largest size of a file");
   if (stream.good() && furthest.any && furthest.end > checked.closing_offset)
     image_error_at(run, dlf, furthest.line,
                    furthest.path + " (" + range_text(furthest.offset, furthest.end) +

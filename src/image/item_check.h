@@ -1,7 +1,8 @@
 // The items of a DLF checked against the host before an image is built,
 // verified or mapped: each names a readable regular file, none is a file the
-// command must not read as an item, and no two overlap. Read as a stream:
-// only what later passes need is kept for each item.
+// command writes or the DLF itself, each ends where an image file can reach,
+// and no two overlap. Read as a stream: only what later passes need is kept
+// for each item.
 #pragma once
 
 #include <string>
@@ -10,6 +11,7 @@
 #include "host/disc_file.h"
 #include "image/dlf_reader.h"
 #include "image/image_run.h"
+#include "image/output_file.h"
 
 namespace qorv {
 
@@ -20,15 +22,9 @@ struct CheckedItem {
   uint64_t device = 0;  // the file's identity as checked
   uint64_t inode = 0;
   int32_t line = 0;
-  bool usable = false;  // a readable regular file
+  bool usable = false;  // a readable regular file whose range an image can hold
   uint64_t end() const { return offset + size; }
   bool same_file(const DiscFileStatus &s) const { return usable && s.device == device && s.inode == inode; }
-};
-
-// A file that no item may be, and what it is ("the DLF itself").
-struct ForbiddenFile {
-  DiscFileStatus status;
-  std::string what;
 };
 
 struct CheckedDlf {
@@ -40,10 +36,13 @@ struct CheckedDlf {
 };
 
 // Reads the DLF `dlf` and checks every item, reporting each problem with its
-// DLF line: a file that is missing, a directory, not a regular file,
-// unreadable or forbidden; an item that runs into the next one or past the
-// closing offset. False when there was any.
-bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<ForbiddenFile> &forbidden,
-               bool keep_paths, CheckedDlf &checked);
+// DLF line: a file that is missing, a directory, not a regular file or
+// unreadable; an item that would end past what an image file can hold, runs
+// into the next one or past the closing offset. Each of `outputs` is
+// compared with every file the DLF names: the DLF itself, the configuration
+// file of v2.00 and each item (the system file among them). False when there
+// was any problem.
+bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFile> &outputs, bool keep_paths,
+               CheckedDlf &checked);
 
 }  // namespace qorv

@@ -8,6 +8,7 @@
 
 #include "image/disc_map.h"
 #include "image/image_report.h"
+#include "image/shown_text.h"
 
 namespace qorv {
 
@@ -16,34 +17,6 @@ constexpr double LEFT = 20, BAND_WIDTH = 1160, BAND_TOP = 40, BAND_HEIGHT = 60;
 constexpr const char *COLOURS[] = {"#4e79a7", "#f28e2b", "#59a14f", "#e15759", "#76b7b2", "#edc948",
                                    "#b07aa1", "#ff9da7", "#9c755f", "#bab0ac"};
 constexpr size_t COLOUR_COUNT = sizeof COLOURS / sizeof COLOURS[0];
-
-// Text for XML: markup characters escaped; bytes that are not valid UTF-8,
-// and control characters XML cannot hold, as "\xNN".
-std::string xml_text(std::string_view text) {
-  std::string out;
-  char hex[8];
-  for (size_t i = 0; i < text.size();) {
-    auto c = static_cast<unsigned char>(text[i]);
-    size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    bool whole = length > 0 && i + length <= text.size();
-    for (size_t k = 1; whole && k < length; ++k) whole = (static_cast<unsigned char>(text[i + k]) >> 6) == 2;
-    if (!whole || (c < 0x20 && c != '\t')) {
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-      ++i;
-      continue;
-    }
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out.append(text.substr(i, length));
-    }
-    i += length;
-  }
-  return out;
-}
 
 std::string number(double value) {
   char text[32];
@@ -78,7 +51,7 @@ std::string map_svg(const DiscMap &map, const std::string &title) {
   std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(LEFT * 2 + BAND_WIDTH) +
                     "\" height=\"" + number(height) + "\" font-family=\"sans-serif\" font-size=\"12\">\n";
-  svg += "<text x=\"" + number(LEFT) + "\" y=\"20\">" + xml_text(title) + ": " + (map.zem ? "ZEM" : "HT") +
+  svg += "<text x=\"" + number(LEFT) + "\" y=\"20\">" + xml_text(title) + ": " + (map.mode == TargetMode::ZEM ? "ZEM" : "HT") +
          " disc, " + grouped(map.used) + " bytes in " + grouped(map.items.size()) + " items</text>\n";
   svg += "<rect x=\"" + number(LEFT) + "\" y=\"" + number(BAND_TOP) + "\" width=\"" + number(BAND_WIDTH) +
          "\" height=\"" + number(BAND_HEIGHT) + "\" fill=\"white\" stroke=\"#999\"/>\n";
@@ -101,7 +74,8 @@ std::string map_svg(const DiscMap &map, const std::string &title) {
       }
     }
     const char *fill = COLOURS[first.group % COLOUR_COUNT];
-    std::string name = first.disc_path.empty() ? first.host_path : first.disc_path + " (" + first.host_path + ")";
+    std::string disc_path = item_disc_path(map, first);
+    std::string name = disc_path.empty() ? first.host_path : disc_path + " (" + first.host_path + ")";
     std::string text = j == i + 1 ? name + ": " + hex_offset(first.offset) + ", " + grouped(first.size) + " bytes"
                                   : std::to_string(j - i) + " files from " + name + " to " + map.items[j - 1].host_path +
                                         ": " + hex_offset(first.offset) + " - " + hex_offset(end);

@@ -1,11 +1,9 @@
 #include "image/system_area_reader.h"
 
 #include <array>
+#include <span>
 
-#include "core/byte_packing.h"
-#include "core/run_state.h"
 #include "image/image_report.h"
-#include "sysarea/header_blocks.h"
 
 namespace qorv {
 
@@ -22,27 +20,26 @@ bool read_system_area(ImageRun &run, DiscFileReader &file, const std::string &na
                          " bytes, the header alone takes " + grouped(DISC_HEADER_SIZE));
     return false;
   }
-  bool zem = get_be32(header, ZEM_MAGIC_OFFSET) == ZEM_MAGIC;
-  bool ht = get_be32(header, HT_MAGIC_OFFSET) == HT_MAGIC;
-  if (zem == ht) {
+  const std::span<const uint8_t> bytes(header);
+  HeaderMagic magic = read_magic_words(bytes.first<DISC_ID_BLOCK_SIZE>());
+  if (!magic.mode) {
     image_error(run, name + " holds no disc header: " +
-                         (zem ? "it has the magic words of both modes" : "no magic word of either mode"));
+                         (magic.both ? "it has the magic words of both modes" : "no magic word of either mode"));
     return false;
   }
-  area.zem = zem;
-  // In ZEM mode offsets and lengths in the boot block are stored divided by 4.
-  uint64_t unit = zem ? 4 : 1;
-  area.boot_position = get_be32(header, BB2_BLOCK_OFFSET) * unit;
-  area.fst_position = get_be32(header, BB2_BLOCK_OFFSET + 4) * unit;
-  area.fst_size = get_be32(header, BB2_BLOCK_OFFSET + 8) * unit;
-  area.user_area_start = get_be32(header, BB2_BLOCK_OFFSET + 20) * unit;
-  area.user_area_length = get_be32(header, BB2_BLOCK_OFFSET + 24) * unit;
-  if (!zem) {
-    area.loader_size = get_be32(header, LOADER_BLOCK_OFFSET);
-  } else if (area.boot_position > LDR_POSITION) {
+  area.mode = *magic.mode;
+  const Bb2Block bb2 = decode_bb2_block(bytes.subspan<BB2_BLOCK_OFFSET, BB2_BLOCK_SIZE>(), area.mode);
+  area.boot_position = bb2.boot_position;
+  area.fst_position = bb2.fst_position;
+  area.fst_size = bb2.fst_size;
+  area.user_area_start = bb2.user_area_start;
+  area.user_area_length = bb2.user_area_length;
+  if (area.mode == TargetMode::HT)
+    area.loader_size = decode_loader_size(bytes.subspan<LOADER_BLOCK_OFFSET, LOADER_BLOCK_SIZE>());
+  else if (area.boot_position > LDR_POSITION)
     area.loader_size = area.boot_position - LDR_POSITION;
-  }
-  if (area.fst_position > area.file_size || area.fst_size > area.file_size - area.fst_position) {
+  // Each value is below 2^34, so the sum cannot wrap.
+  if (area.fst_position + area.fst_size > area.file_size) {
     image_error(run, name + ": the FST (" + hex_offset(area.fst_position) + ", " + grouped(area.fst_size) +
                          " bytes) lies beyond the end of the file (" + grouped(area.file_size) + " bytes)");
     return false;

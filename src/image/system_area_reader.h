@@ -6,17 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "disc/system_area_format.h"
 #include "host/disc_file.h"
 #include "image/image_run.h"
 
 namespace qorv {
 
-// The disc header ends where the BI2 block begins; the BI2 block is 8 KiB.
-inline constexpr uint64_t DISC_HEADER_SIZE = 0x440;
-inline constexpr uint64_t BI2_SIZE = 0x2000;
-
 struct SystemArea {
-  bool zem = true;
+  TargetMode mode = TargetMode::ZEM;
   uint64_t file_size = 0;  // of the image or system file read
   uint64_t loader_size = 0;  // HT: from the loader block; ZEM: up to the boot file
   uint64_t boot_position = 0;
@@ -28,7 +25,7 @@ struct SystemArea {
 
 // Reads the header of the open `file` (named `name` in messages). False,
 // with a message, when it is too short, has no magic word of either mode, or
-// its boot block points outside the file.
+// its boot block puts the FST outside the file.
 bool read_system_area(ImageRun &run, DiscFileReader &file, const std::string &name, SystemArea &area);
 
 }  // namespace qorv

@@ -16,7 +16,7 @@
 #include "core/run_state.h"
 #include "host/host_file.h"
 #include "core/system_file_channel.h"
-#include "core/byte_packing.h"
+#include "disc/byte_packing.h"
 #include "core/host_setting.h"
 
 namespace qorv {

@@ -2,13 +2,11 @@
 // with the [BI2] settings, the disc count and the boot arguments.
 #pragma once
 
-#include <cstdint>
+#include "disc/system_area_format.h"
 
 namespace qorv {
 
 struct RunState;
-
-inline constexpr uint32_t BI2_BLOCK_SIZE = 8192;
 
 // Reads the [Input] BI2FileName template, patches it, prints the
 // informational lines and writes the block at the system file's position.

@@ -7,7 +7,7 @@
 #include "core/settings_store.h"
 #include "core/run_state.h"
 #include "core/system_file_channel.h"
-#include "core/byte_packing.h"
+#include "disc/byte_packing.h"
 #include "sysarea/header_blocks.h"
 
 namespace qorv {
@@ -36,12 +36,8 @@ bool write_disk_id_region(RunState &run) {
   block[0x07] = bcd_byte(number_or_zero(run, key::GameVersion));
   block[0x08] = static_cast<uint8_t>(number_or_zero(run, key::Streaming));
   block[0x09] = static_cast<uint8_t>(number_or_zero(run, key::StreamingBufSize));
-  if (run.is_ht()) {
-    put_be32(block, HT_MAGIC_OFFSET, HT_MAGIC);
-  } else {
-    put_be32(block, ZEM_MAGIC_OFFSET, ZEM_MAGIC);
-    std::copy(block.begin(), block.end(), run.disc_header_copy.begin());
-  }
+  put_magic_word(block, run.target_mode);
+  if (!run.is_ht()) std::copy(block.begin(), block.end(), run.disc_header_copy.begin());
   return write_region(run, block.data(), DISC_ID_BLOCK_SIZE);
 }
 

@@ -18,10 +18,8 @@ namespace qorv {
 
 namespace {
 
-constexpr size_t DISC_INFO_OFFSET = 0x20;
 // HT: text and terminator must end by the loader block at 0x400.
-constexpr size_t HT_DISC_INFO_MAX_TEXT = 0x400 - DISC_INFO_OFFSET - 1;
-constexpr size_t ZEM_DISC_INFO_TEXT_SIZE = 64;
+constexpr size_t HT_DISC_INFO_MAX_TEXT = LOADER_BLOCK_OFFSET - DISC_INFO_OFFSET - 1;
 
 // A flag byte that is 1 when the feature is off (key undefined or 0).
 uint8_t off_flag(const RunState &run, KeyId key) {

@@ -12,19 +12,21 @@
 namespace qorv {
 
 bool check_header_words(RunState &run) {
-  const uint64_t unit = run.is_ht() ? 1 : 4;
-  const WideOffset limit = WideOffset{unit} << 32;
+  const TargetMode mode = run.target_mode;
+  const uint64_t unit = offset_unit(mode);
+  const WideOffset limit = stored_offset_limit(mode);
   bool ok = true;
   // A value is named by the key that gave it, or else by its field.
   auto fail = [&](std::string_view name, WideOffset shown, std::string_view problem) {
     report_error_text(run, "", 0, format_text("%s(%016I64X) %s", {name, static_cast<int64_t>(shown), problem}));
     ok = false;
   };
-  auto in_range = [&](WideOffset value) { return value >= 0 && value < limit; };
   auto check = [&](std::string_view name, WideOffset value) {
-    if (!in_range(value))
+    const OffsetFit fit = value < 0 || value >= limit ? OffsetFit::OutOfRange
+                                                     : offset_fit(mode, static_cast<uint64_t>(value));
+    if (fit == OffsetFit::OutOfRange)
       fail(name, value, "is out of the disc format.");
-    else if (value % unit != 0)
+    else if (fit == OffsetFit::NotAligned)
       fail(name, value, "is not a multiple of 4.");
   };
 

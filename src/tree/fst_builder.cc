@@ -70,8 +70,7 @@ void compute_fst_sizes(RunState &run) {
   uint64_t names = 0;
   for (size_t i = 1; i < entries.size(); i += entries[i]->replica_mode == 1 ? 2 : 1)
     names += entries[i]->name().size() + 1;
-  if (!run.is_ht()) names = (names + 3) / 4 * 4;
-  run.fst_names_size = names;
+  run.fst_names_size = name_table_size(run.target_mode, names);
 
   run.fst_copy_lists_size = 0;
   if (run.advanced_fst) {

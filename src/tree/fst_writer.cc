@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "core/run_state.h"
-#include "tree/fst_record.h"
 #include "core/system_file_channel.h"
-#include "core/byte_packing.h"
+#include "disc/byte_packing.h"
+#include "tree/fst_record.h"
 
 namespace qorv {
 
@@ -52,10 +52,11 @@ bool write_fst_region(RunState &run) {
   size_t at = 0;
   for (const FileEntry *file : run.copy_entries) {
     for (const FileEntry &record : file->children) {
-      put_be32(copy_lists, at, static_cast<uint32_t>(record.position / 4));
+      put_be32(copy_lists, at, copy_list_word(record.position));
       at += 4;
     }
-    at += 4;  // the list's closing zero word
+    put_be32(copy_lists, at, COPY_LIST_END);
+    at += 4;
   }
   return write_all(run, copy_lists);
 }

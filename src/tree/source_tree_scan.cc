@@ -10,6 +10,7 @@
 
 #include "core/diagnostics.h"
 #include "core/run_state.h"
+#include "disc/fst_format.h"
 #include "host/directory_listing.h"
 #include "host/host_path.h"
 #include "host/multibyte_text.h"
@@ -41,14 +42,11 @@ const char *refusal_text(Verdict verdict) {
   }
 }
 
-// How deep the disc tree may nest: a folder at most 2048 levels below the
-// disc root (as deep as a [PathList] FST dir of 4095 bytes reaches, and as a
-// walk by whole host paths of 4096 bytes could go), and a disc path of at
-// most 32767 bytes (the longest path a Windows host can name). The passes
-// over the tree recurse once per level and every entry keeps its whole disc
-// path, so an unbounded tree would exhaust the stack or the memory.
-constexpr size_t MAX_FOLDER_DEPTH = 2048;
-constexpr size_t MAX_DISC_PATH = 32767;
+// How deep the disc tree may nest (MAX_FOLDER_DEPTH, MAX_DISC_PATH): as deep
+// as a [PathList] FST dir of 4095 bytes reaches, and as a walk by whole host
+// paths of 4096 bytes could go. The passes over the tree recurse once per
+// level and every entry keeps its whole disc path, so an unbounded tree would
+// exhaust the stack or the memory.
 
 struct SortedItem {
   HostItem *item;

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/byte_packing.h"
+#include "disc/byte_packing.h"
 #include "e2e/image_example.h"
 #include "image/image_report.h"
 

@@ -1,0 +1,75 @@
+#include "image/output_file.h"
+
+#include "host/disc_file.h"
+#include "host/interrupt_watch.h"
+#include "image/image_report.h"
+
+namespace qorv {
+
+namespace {
+std::string folder_of(const std::string &path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+}  // namespace
+
+OutputFile output_file(const std::string &path, const std::string &what, bool device_allowed) {
+  return {path, what, device_allowed, find_path_target(path)};
+}
+
+bool check_output_place(ImageRun &run, const OutputFile &out) {
+  int32_t errors_before = run.error_count;
+  auto refuse = [&](const std::string &why) { image_error(run, "cannot write " + out.path + ": " + why); };
+  const PathTarget &target = out.target;
+  if (target.end_path.empty()) {
+    refuse("its symbolic links lead round in a loop");
+  } else if (target.kind == HostNodeKind::Missing || target.kind == HostNodeKind::File) {
+    const std::string folder = folder_of(target.end_path);
+    DiscFileStatus status = disc_file_status(folder);
+    if (status.kind != DiscFileKind::Directory)
+      refuse("its folder " + folder +
+             (status.kind == DiscFileKind::Missing ? " does not exist" : " is not a folder"));
+  }
+  switch (target.kind) {
+    case HostNodeKind::Directory: refuse("it is a folder"); break;
+    // A new file is renamed over the old one: over a device or a FIFO that
+    // would put a plain file in its place.
+    case HostNodeKind::CharacterDevice:
+      if (!out.device_allowed) refuse("it is a device, not a regular file");
+      break;
+    case HostNodeKind::Other: refuse("it is not a regular file"); break;
+    case HostNodeKind::Missing:
+    case HostNodeKind::File: break;
+  }
+  return run.error_count == errors_before;
+}
+
+bool write_output(ImageRun &run, const OutputFile &out, std::string_view bytes) {
+  if (out.target.kind == HostNodeKind::CharacterDevice) {
+    int error = write_to_device(out.path, bytes.data(), bytes.size());
+    if (error != 0) image_error(run, "cannot write " + out.path + ": " + error_text(error));
+    return error == 0;
+  }
+  InterruptWatch watch;  // Ctrl-C leaves no part of the file behind
+  ReplacementFile file;
+  if (!file.create(out.target.end_path)) {
+    image_error(run, "cannot create a file beside " + out.path + ": " + error_text(file.error()));
+    return false;
+  }
+  if (!file.write(bytes.data(), bytes.size())) {
+    image_error(run, "cannot write " + out.path + ": " + error_text(file.error()));
+    return false;
+  }
+  if (watch.interrupted()) {
+    image_error(run, "interrupted; " + out.path + " was not written");
+    return false;
+  }
+  if (!file.commit()) {
+    image_error(run, "cannot write " + out.path + ": " + error_text(file.error()));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qorv

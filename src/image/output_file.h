@@ -1,0 +1,34 @@
+// The files a QorvImage command writes (the image, the SVG map): where each
+// may go, and how it is written so that no failure loses data. Before
+// anything is written, check_output_place says why a place cannot take the
+// file, and check_dlf compares it with every file the DLF names.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "host/path_target.h"
+#include "image/image_run.h"
+
+namespace qorv {
+
+struct OutputFile {
+  std::string path;             // as given
+  std::string what;             // in messages: "the image", "the map"
+  bool device_allowed = false;  // a terminal or /dev/null is written to directly
+  PathTarget target;            // where the path leads
+};
+
+OutputFile output_file(const std::string &path, const std::string &what, bool device_allowed);
+
+// Reports each reason `out` cannot be written where its path leads: a loop
+// of links, a missing folder, a folder, anything but a regular file (or a
+// character device where allowed). False when there was any.
+bool check_output_place(ImageRun &run, const OutputFile &out);
+
+// Writes `bytes` as the whole of `out`: a regular file is replaced only
+// once the new one is complete; a device is written to. False (reported)
+// on failure.
+bool write_output(ImageRun &run, const OutputFile &out, std::string_view bytes);
+
+}  // namespace qorv
