@@ -82,6 +82,7 @@ TEST(ImageBuild, BadInputsFailBeforeAnythingIsWritten) {
     std::function<std::vector<std::string>(ExampleDisc &)> set_up;  // returns the arguments
     const char *message;  // a part of the error
     int status = 2;
+    const char *absent = nullptr;  // a part that must not be said
   };
   auto build = [](ExampleDisc &d, std::vector<std::string> more = {}) {
     std::vector<std::string> args{"build", "-q", "-C", d.dir().path(), "-o", d.at("out/zem.img")};
@@ -90,6 +91,9 @@ TEST(ImageBuild, BadInputsFailBeforeAnythingIsWritten) {
     return args;
   };
   // Replaces `from` by `to` in the DLF.
+  auto map = [](ExampleDisc &d, const std::string &svg) {
+    return std::vector<std::string>{"map", "-C", d.dir().path(), "--svg", svg, d.dlf()};
+  };
   auto edit = [](ExampleDisc &d, const std::string &from, const std::string &to) {
     std::string text = read_file(d.dlf());
     size_t at = text.find(from);
@@ -123,9 +127,28 @@ TEST(ImageBuild, BadInputsFailBeforeAnythingIsWritten) {
        "is the image "},
       {"image is the configuration file", [&](ExampleDisc &d) { auto a = build(d); a[5] = d.at("out/zem_config.bin"); return a; },
        ", 2: the image " /* ... is the configuration file ... */},
-      {"map drawn over its DLF", [&](ExampleDisc &d) {
-         return std::vector<std::string>{"map", "-C", d.dir().path(), "--svg", d.dlf(), d.dlf()}; },
-       "zem.dlf is the DLF itself"},
+      // Every file the DLF names is kept from what a command writes.
+      {"map drawn over its DLF", [&](ExampleDisc &d) { return map(d, d.dlf()); }, "zem.dlf is the DLF itself"},
+      {"map drawn over the configuration file", [&](ExampleDisc &d) { return map(d, d.at("out/zem_config.bin")); },
+       ", 2: the map " /* ... */},
+      {"map drawn over the system file", [&](ExampleDisc &d) { return map(d, d.at("out/zem_system.bin")); },
+       ", 3: this item's file " /* ... is the map ... */},
+      {"map in a missing folder", [&](ExampleDisc &d) { return map(d, d.at("none/m.svg")); }, "/none does not exist"},
+      {"map onto a folder", [&](ExampleDisc &d) { return map(d, d.at("disc")); }, "disc: it is a folder"},
+      {"map onto a FIFO", [&](ExampleDisc &d) { ::mkfifo(d.at("m.svg").c_str(), 0644); return map(d, d.at("m.svg")); },
+       "m.svg: it is not a regular file"},
+      {"map onto a full device", [&](ExampleDisc &d) { return map(d, "/dev/full"); },
+       "cannot write /dev/full: No space left on device"},
+      // An end that wraps round to 0x10 would pass every overlap check.
+      {"offset that wraps", [&](ExampleDisc &d) {
+         edit(d, "0x00000000000b8bd8,\"\"", "0xfffffffffffffff0,\"disc/title.txt\"\r\n0xffffffffffffffff,\"\"");
+         return build(d); },
+       ", 18: " /* .../title.txt at 0xfffffffffffffff0 (229 bytes) */},
+      {"verify with an unreadable item", [&](ExampleDisc &d) {
+         fs::remove(d.at("disc/title.txt"));
+         fs::create_directory(d.at("disc/title.txt"));
+         return std::vector<std::string>{"verify", "-C", d.dir().path(), d.dlf(), d.at("out/zem_system.bin")}; },
+       "title.txt: Is a directory", 2, " holds "},
       {"image is a folder", [&](ExampleDisc &d) { fs::create_directory(d.at("out/zem.img")); return build(d); },
        "zem.img: it is a folder"},
       {"image is a FIFO", [&](ExampleDisc &d) { auto a = build(d); a[5] = d.at("fifo.img"); ::mkfifo(a[5].c_str(), 0644); return a; },
@@ -149,11 +172,19 @@ TEST(ImageBuild, BadInputsFailBeforeAnythingIsWritten) {
     ExampleDisc disc("zem");
     ASSERT_TRUE(disc.made());
     std::vector<std::string> args = c.set_up(disc);
+    const std::string config = read_file(disc.at("out/zem_config.bin")), system = read_file(disc.at("out/zem_system.bin"));
     bool had_image = file_exists(disc.at("out/zem.img"));
     std::string before = had_image && !fs::is_directory(disc.at("out/zem.img")) ? read_file(disc.at("out/zem.img")) : "";
     ImageResult r = run_image(args);
     EXPECT_EQ(r.status, c.status);
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    if (c.absent) {
+      EXPECT_EQ(r.err.find(c.absent), std::string::npos) << r.err;
+    }
+    if (file_exists(disc.at("out/zem_config.bin"))) {
+      EXPECT_EQ(read_file(disc.at("out/zem_config.bin")), config);
+    }
+    EXPECT_EQ(read_file(disc.at("out/zem_system.bin")), system);
     EXPECT_EQ(leftovers(disc.at("out"), {"zem.dlf", "zem_system.bin", "zem_config.bin", "zem.img"}),
               std::vector<std::string>{});
     EXPECT_EQ(file_exists(disc.at("out/zem.img")), had_image);
