@@ -20,7 +20,7 @@ configure = cmake -S . -B $(BUILD) --log-level=NOTICE -DCMAKE_BUILD_TYPE=RelWith
             -DQORV_TESTS=$(1) $(CMAKE_FLAGS)
 
 .PHONY: all build test test-sanitize demo install clean bench fuzz windows test-windows \
-        bench-build bench-snapshot bench-compare bench-selftest bench-image
+        bench-build bench-snapshot bench-compare bench-selftest bench-image bench-map
 
 all: build
 
@@ -109,6 +109,10 @@ bench-compare: bench-build
 # The image cases: QorvImage build against cat of the same files (bench/imagebench.py).
 bench-image: bench-build
 	$(BENCH) image
+
+# The map case: QorvImage map of 200,000 items in as many top-level folders.
+bench-map: bench-build
+	$(BENCH) map
 
 bench-selftest:
 	$(call deps,bench)

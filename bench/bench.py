@@ -7,6 +7,7 @@
   bench.py prepare   only generate the trees and descriptions
   bench.py selftest  unit checks of the generators
   bench.py image     time QorvImage build against `cat` of the same files (imagebench.py)
+  bench.py map       time QorvImage map of 200,000 items in as many top-level folders
 
 Settings come from options or the environment: BENCH_DIR (scratch folder,
 /tmp/qorv-bench), BENCH_SEED (1), BENCH_REPEAT (5), BENCH_CASES
@@ -402,6 +403,27 @@ def command_image(args):
     return 0
 
 
+def command_map(args):
+    import imagebench
+    bench_dir, seed, _ = settings(args)
+    binary = binary_path(args)
+    image_tool = os.path.join(os.path.dirname(binary), "QorvImage")
+    if not os.access(image_tool, os.X_OK):
+        sys.exit(f"no QorvImage beside {binary}; build it first (make bench-map builds it)")
+    repeat = int(args.repeat or os.environ.get("BENCH_REPEAT", "3"))
+    files = int(args.files or os.environ.get("BENCH_FILES") or 200000)
+    row = imagebench.run_map_case(image_tool, binary, bench_dir, seed, repeat, spawn, files)
+    report = imagebench.format_map_row(row)
+    print()
+    print(f"{repeat} runs each; medians of wall time; peak RSS is the largest of {repeat} further runs.")
+    print(report)
+    with open(os.path.join(bench_dir, "map-results.md"), "w") as f:
+        f.write(report)
+    with open(os.path.join(bench_dir, "map-results.json"), "w") as f:
+        json.dump({"seed": seed, "repeat": repeat, "row": row}, f, indent=1)
+    return 0
+
+
 # ------------------------------------------------------------------ prepare / selftest
 
 def command_prepare(args):
@@ -419,7 +441,7 @@ def command_selftest(_args):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("command", choices=["run", "snapshot", "compare", "prepare", "selftest", "image"])
+    parser.add_argument("command", choices=["run", "snapshot", "compare", "prepare", "selftest", "image", "map"])
     parser.add_argument("--binary", default="build-release/QorvMakeDlf")
     parser.add_argument("--bench-dir")
     parser.add_argument("--seed", type=int)
@@ -429,7 +451,8 @@ def main():
     parser.add_argument("--snapshot", help="snapshot folder")
     args = parser.parse_args()
     command = {"run": command_run, "snapshot": command_snapshot, "compare": command_compare,
-               "prepare": command_prepare, "selftest": command_selftest, "image": command_image}[args.command]
+               "prepare": command_prepare, "selftest": command_selftest, "image": command_image,
+               "map": command_map}[args.command]
     return command(args)
 
 

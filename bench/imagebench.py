@@ -4,6 +4,11 @@ files, in DLF order, into one file on the same file system.
   data-2000     2,000 files holding 1 GiB of real (non-zero) data, made once
   plain-200000  the plain case's tree of 200,000 sparse files
 
+and the map case (`bench.py map`): `QorvImage map` of a disc whose every file
+lies in a top-level folder of its own, as text and as SVG.
+
+  folders-200000  200,000 top-level folders of one empty file each
+
 Each case is laid out by QorvMakeDlf once (out/disc.dlf). Then, alternately,
 the tool writes out/image.img and `xargs -0 cat` writes out/cat.bin from the
 DLF's item list; `sync out/cat.bin` is timed on its own after each cat, since
@@ -160,6 +165,64 @@ def run_image_cases(image_tool, make_dlf, bench_dir, seed, repeat, spawn, select
                      "cat_s": cat_s, "cat_sync_s": cat_sync_s, "rss": max(peaks), "allocated": allocated,
                      "tool_times": tool_t, "cat_times": cat_t, "sync_times": sync_t})
     return rows
+
+
+def folders_tree(seed, n_files):
+    """n top-level folders of one empty file each: as many map groups as items."""
+    tree = treegen.Tree("folders", seed, n_files)
+    for k in range(n_files):
+        tree.dirs.append((0, f"d{k:06d}", 1))
+        tree.files.append((k + 1, "f.bin", 0))
+    return tree
+
+
+def run_map_case(image_tool, make_dlf, bench_dir, seed, repeat, spawn, files=200000):
+    """`QorvImage map` (text, then --svg) of the folders case, `repeat` times each."""
+    name = f"folders-{files}"
+    case = cases_mod.Case("plain", files, seed, bench_dir)
+    case.name = name
+    case.home = os.path.join(bench_dir, "cases", f"{name}-s{seed}")
+    case.description = os.path.join(case.home, "description.ddf")
+    case.out_dir = os.path.join(case.home, "out")
+    tree = folders_tree(seed, files)
+    root = treegen.materialize(tree, os.path.join(bench_dir, "trees"))
+    sysfiles = ddfgen.write_system_inputs(os.path.join(bench_dir, "sys"))
+    os.makedirs(case.out_dir, exist_ok=True)
+    text = ddfgen.plain(name, tree, root, sysfiles, case.out_dir)
+    dlf = os.path.join(case.out_dir, "disc.dlf")
+    old = open(case.description).read() if os.path.exists(case.description) else None
+    if old != text or not os.path.exists(dlf):
+        with open(case.description, "w") as f:
+            f.write(text)
+        _, _, status = spawn([make_dlf, case.description], os.path.join(case.out_dir, "stdout.txt"),
+                             os.path.join(case.out_dir, "stderr.txt"))
+        if status != 0:
+            raise RuntimeError(f"{name}: QorvMakeDlf failed with status {status}")
+    svg, err = os.path.join(case.out_dir, "map.svg"), os.path.join(case.out_dir, "map.err")
+    runs = {"text": [image_tool, "map", dlf], "svg": [image_tool, "map", "--svg", svg, dlf]}
+    row = {"case": name, "items": files}
+    print(f"running {name}: {files} items in {files} top-level folders", flush=True)
+    for form, command in runs.items():
+        times, peaks = [], []
+        for i in range(repeat + 1):  # the first run warms the cache and is not counted
+            wall, _, status = spawn(command, os.devnull, err)
+            if status != 0:
+                raise RuntimeError(f"{name}: QorvImage map failed with status {status}; see {err}")
+            _, rss, _ = spawn(command, os.devnull, err, for_memory=True)
+            if i:
+                times.append(wall), peaks.append(rss)
+        row[form + "_s"], row[form + "_rss"], row[form + "_times"] = statistics.median(times), max(peaks), times
+        print(f"  {form}: median {row[form + '_s']:.3f} s, peak {max(peaks) / MIB:.1f} MiB", flush=True)
+    remove(svg)
+    return row
+
+
+def format_map_row(row):
+    return ("| case | items | top-level folders | map (s) | map --svg (s) | peak RSS (MiB) |\n"
+            "|---|---:|---:|---:|---:|---:|\n"
+            f"| {row['case']} | {row['items']:,} | {row['items']:,} | {row['text_s']:.3f} | {row['svg_s']:.3f} | "
+            f"{max(row['text_rss'], row['svg_rss']) / MIB:.1f} |\n"
+            f"- map of {row['items']:,} items under 1 s: {'PASS' if max(row['text_s'], row['svg_s']) < 1 else 'FAIL'}\n")
 
 
 def check_targets(rows):
