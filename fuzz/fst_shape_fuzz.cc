@@ -146,7 +146,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string path = fuzz::scratch_dir() + "/shape.bin";
   const Shape shape = generate({data, size});
   write_image(shape, path);
-  std::ostream discard(nullptr);
+  fuzz::NullBuffer nothing;
+  std::ostream discard(&nothing);
 
   ImageRun run;
   run.diag_stream = run.out_stream = &discard;

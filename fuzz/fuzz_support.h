@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <streambuf>
 #include <string>
 
 namespace qorv::fuzz {
@@ -19,6 +20,13 @@ inline void write_bytes(const std::string &path, const uint8_t *data, size_t siz
 inline void write_text(const std::string &path, const std::string &text) {
   write_bytes(path, reinterpret_cast<const uint8_t *>(text.data()), text.size());
 }
+
+// A stream buffer that takes every byte and keeps none: output is dropped
+// without failing (a stream without a buffer would fail every write).
+struct NullBuffer : std::streambuf {
+  int overflow(int c) override { return c; }
+  std::streamsize xsputn(const char *, std::streamsize n) override { return n; }
+};
 
 inline void remove_scratch_dir();
 

@@ -15,7 +15,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string path = qorv::fuzz::scratch_dir() + "/image.bin";
   qorv::fuzz::write_bytes(path, data, size);
-  std::ostream discard(nullptr);  // output is dropped without being held
+  qorv::fuzz::NullBuffer nothing;
+  std::ostream discard(&nothing);  // output is dropped without being held
 
   qorv::ImageRun run;
   run.diag_stream = run.out_stream = &discard;

@@ -103,7 +103,9 @@ private:
 };
 
 // Writes `length` bytes to an existing character device (a terminal,
-// /dev/null); 0 or the errno of the failure.
+// /dev/null) or pipe; 0 or the errno of the failure: ENXIO when no process
+// reads the pipe (the open never waits for one), ENODEV when `path` is
+// anything else (a block device is never written).
 int write_to_device(const std::string &path, const void *data, uint64_t length);
 
 }  // namespace qorv

@@ -232,9 +232,15 @@ void ReplacementFile::discard() {
 int write_to_device(const std::string &path, const void *data, uint64_t length) {
   int fd;
   do {
-    fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return errno;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !(S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return ENODEV;
+  }
   int error = 0;
   for (uint64_t done = 0; done < length && error == 0;) {
     ssize_t n = ::write(fd, static_cast<const char *>(data) + done, length - done);

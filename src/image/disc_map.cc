@@ -66,7 +66,7 @@ std::string item_disc_path(const DiscMap &map, const MapItem &item) {
 bool make_disc_map(ImageRun &run, DiscMap &map, const std::vector<OutputFile> &outputs) {
   const std::string &dlf = run.options.dlf_path;
   CheckedDlf checked;
-  if (!check_dlf(run, dlf, outputs, true, checked)) return false;
+  if (!check_dlf(run, dlf, outputs, {.keep_paths = true, .open_items = false}, checked)) return false;
   const std::vector<CheckedItem> &items = checked.items;
   SystemArea area;
   if (!read_system_file(run, checked.paths.front(), area, map.table)) return false;

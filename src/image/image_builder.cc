@@ -101,7 +101,7 @@ int build_image(ImageRun &run) {
   std::string image = run.options.image_path.empty() ? default_image_path(dlf) : run.options.image_path;
   const OutputFile output = output_file(image, "the image", false);
   CheckedDlf checked;
-  if (!check_dlf(run, dlf, {output}, false, checked) && checked.items.empty()) return IMAGE_FAILED;
+  if (!check_dlf(run, dlf, {output}, {.keep_paths = false}, checked) && checked.items.empty()) return IMAGE_FAILED;
   check_build_target(run, dlf, checked, output);
   if (run.error_count != 0) return IMAGE_FAILED;
 

@@ -103,7 +103,7 @@ int verify_image(ImageRun &run) {
   const std::string &dlf = run.options.dlf_path;
   const std::string &image_name = run.options.image_path;
   CheckedDlf checked;
-  if (!check_dlf(run, dlf, {}, true, checked) && checked.items.empty()) return IMAGE_FAILED;
+  if (!check_dlf(run, dlf, {}, {.keep_paths = true}, checked) && checked.items.empty()) return IMAGE_FAILED;
   const std::vector<CheckedItem> &items = checked.items;
   DiscFileReader image;
   if (!image.open(image_name)) {

@@ -1,6 +1,7 @@
 #include "image/item_check.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "image/image_report.h"
 
@@ -23,7 +24,7 @@ bool is_output(const OutputFile &out, const DiscFileStatus &file) {
 }
 }  // namespace
 
-bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFile> &outputs, bool keep_paths,
+bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFile> &outputs, DlfCheck how,
                CheckedDlf &checked) {
   int32_t errors_before = run.error_count;
   const DiscFileStatus dlf_file = disc_file_status(dlf);
@@ -49,23 +50,35 @@ bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFi
     c.offset = item.offset;
     c.line = item.line;
     std::string path = item_host_path(run.options.directory, item.host_path);
-    DiscFileReader file;  // opening proves that it can be read
-    if (!file.open(path)) {
-      image_error_at(run, dlf, item.line, "cannot use " + path + ": " + open_problem(file.error()));
-    } else if (item.offset > LARGEST_FILE_SIZE || file.status().size > LARGEST_FILE_SIZE - item.offset) {
+    DiscFileStatus status;
+    int problem = 0;
+    if (how.open_items) {
+      DiscFileReader file;  // opening proves that it can be read
+      if (!file.open(path)) problem = file.error();
+      status = file.status();
+    } else {
+      status = disc_file_status(path);
+      problem = status.kind == DiscFileKind::Regular ? 0
+                : status.kind == DiscFileKind::Missing ? status.error
+                : status.kind == DiscFileKind::Directory ? EISDIR
+                                                         : ENODEV;
+    }
+    if (problem != 0) {
+      image_error_at(run, dlf, item.line, "cannot use " + path + ": " + open_problem(problem));
+    } else if (item.offset > LARGEST_FILE_SIZE || status.size > LARGEST_FILE_SIZE - item.offset) {
       // Its end would wrap round or lie past any file's end: no check of
       // overlaps or of the closing offset could hold.
       image_error_at(run, dlf, item.line,
-                     path + " at " + hex_offset(item.offset) + " (" + grouped(file.status().size) +
+                     path + " at " + hex_offset(item.offset) + " (" + grouped(status.size) +
                          " bytes) would end past " + hex_offset(LARGEST_FILE_SIZE) + ", the largest size of a file");
     } else {
       c.usable = true;
-      c.size = file.status().size;
-      c.device = file.status().device;
-      c.inode = file.status().inode;
+      c.size = status.size;
+      c.device = status.device;
+      c.inode = status.inode;
       if (c.same_file(dlf_file)) image_error_at(run, dlf, item.line, "this item's file " + path + " is the DLF itself");
       for (const OutputFile &out : outputs)
-        if (is_output(out, file.status()))
+        if (is_output(out, status))
           image_error_at(run, dlf, item.line, "this item's file " + path + " is " + out.what + " " + out.path);
     }
     // Each item against the one reaching furthest before it, so an item that
@@ -78,7 +91,7 @@ bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFi
                            ") in " + range_text(c.offset, std::max(c.offset, std::min(furthest.end, c.end()))));
       if (!furthest.any || c.end() > furthest.end) furthest = {true, c.offset, c.end(), c.line, path};
     }
-    if (keep_paths) checked.paths.push_back(std::move(path));
+    if (how.keep_paths) checked.paths.push_back(std::move(path));
     checked.items.push_back(std::move(c));
   }
   checked.closing_offset = stream.closing_offset();

@@ -35,6 +35,13 @@ struct CheckedDlf {
   int32_t closing_line = 0;
 };
 
+struct DlfCheck {
+  bool keep_paths = false;  // fill CheckedDlf::paths
+  // Open each item's file, proving that it can be read (build, verify);
+  // otherwise only its status is looked up (map: one call per item).
+  bool open_items = true;
+};
+
 // Reads the DLF `dlf` and checks every item, reporting each problem with its
 // DLF line: a file that is missing, a directory, not a regular file or
 // unreadable; an item that would end past what an image file can hold, runs
@@ -42,7 +49,7 @@ struct CheckedDlf {
 // compared with every file the DLF names: the DLF itself, the configuration
 // file of v2.00 and each item (the system file among them). False when there
 // was any problem.
-bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFile> &outputs, bool keep_paths,
+bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFile> &outputs, DlfCheck how,
                CheckedDlf &checked);
 
 }  // namespace qorv

@@ -1,5 +1,7 @@
 #include "image/output_file.h"
 
+#include <cerrno>
+
 #include "host/disc_file.h"
 #include "host/interrupt_watch.h"
 #include "image/image_report.h"
@@ -38,7 +40,9 @@ bool check_output_place(ImageRun &run, const OutputFile &out) {
     case HostNodeKind::CharacterDevice:
       if (!out.device_allowed) refuse("it is a device, not a regular file");
       break;
-    case HostNodeKind::Other: refuse("it is not a regular file"); break;
+    case HostNodeKind::Other:  // a FIFO or pipe, a socket, a block device
+      if (!out.device_allowed) refuse("it is not a regular file");
+      break;
     case HostNodeKind::Missing:
     case HostNodeKind::File: break;
   }
@@ -46,9 +50,13 @@ bool check_output_place(ImageRun &run, const OutputFile &out) {
 }
 
 bool write_output(ImageRun &run, const OutputFile &out, std::string_view bytes) {
-  if (out.target.kind == HostNodeKind::CharacterDevice) {
+  if (out.target.kind == HostNodeKind::CharacterDevice || out.target.kind == HostNodeKind::Other) {
     int error = write_to_device(out.path, bytes.data(), bytes.size());
-    if (error != 0) image_error(run, "cannot write " + out.path + ": " + error_text(error));
+    if (error != 0)
+      image_error(run, "cannot write " + out.path + ": " +
+                           (error == ENODEV ? "it is not a regular file, a character device or a pipe"
+                            : error == ENXIO ? "no process reads it"
+                                             : error_text(error)));
     return error == 0;
   }
   InterruptWatch watch;  // Ctrl-C leaves no part of the file behind

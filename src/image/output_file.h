@@ -15,7 +15,7 @@ namespace qorv {
 struct OutputFile {
   std::string path;             // as given
   std::string what;             // in messages: "the image", "the map"
-  bool device_allowed = false;  // a terminal or /dev/null is written to directly
+  bool device_allowed = false;  // a terminal, /dev/null or a pipe is written to directly
   PathTarget target;            // where the path leads
 };
 
@@ -23,12 +23,12 @@ OutputFile output_file(const std::string &path, const std::string &what, bool de
 
 // Reports each reason `out` cannot be written where its path leads: a loop
 // of links, a missing folder, a folder, anything but a regular file (or a
-// character device where allowed). False when there was any.
+// character device or pipe where allowed). False when there was any.
 bool check_output_place(ImageRun &run, const OutputFile &out);
 
 // Writes `bytes` as the whole of `out`: a regular file is replaced only
-// once the new one is complete; a device is written to. False (reported)
-// on failure.
+// once the new one is complete; a device or pipe is written to. False
+// (reported) on failure.
 bool write_output(ImageRun &run, const OutputFile &out, std::string_view bytes);
 
 }  // namespace qorv

@@ -136,7 +136,7 @@ TEST(ImageBuild, BadInputsFailBeforeAnythingIsWritten) {
       {"map in a missing folder", [&](ExampleDisc &d) { return map(d, d.at("none/m.svg")); }, "/none does not exist"},
       {"map onto a folder", [&](ExampleDisc &d) { return map(d, d.at("disc")); }, "disc: it is a folder"},
       {"map onto a FIFO", [&](ExampleDisc &d) { ::mkfifo(d.at("m.svg").c_str(), 0644); return map(d, d.at("m.svg")); },
-       "m.svg: it is not a regular file"},
+       "m.svg: no process reads it"},
       {"map onto a full device", [&](ExampleDisc &d) { return map(d, "/dev/full"); },
        "cannot write /dev/full: No space left on device"},
       // An end that wraps round to 0x10 would pass every overlap check.
