@@ -382,45 +382,46 @@ def command_compare(args):
 
 # ------------------------------------------------------------------ image
 
-def command_image(args):
-    import imagebench
+def image_setup(args, target):
+    """Scratch folder, seed, QorvMakeDlf, QorvImage beside it, and the runs per case."""
     bench_dir, seed, _ = settings(args)
     binary = binary_path(args)
     image_tool = os.path.join(os.path.dirname(binary), "QorvImage")
     if not os.access(image_tool, os.X_OK):
-        sys.exit(f"no QorvImage beside {binary}; build it first (make bench-image builds it)")
-    repeat = int(args.repeat or os.environ.get("BENCH_REPEAT", "3"))
+        sys.exit(f"no QorvImage beside {binary}; build it first (make {target} builds it)")
+    return bench_dir, seed, binary, image_tool, int(args.repeat or os.environ.get("BENCH_REPEAT", "3"))
+
+
+def save_report(bench_dir, name, heading, report, data):
+    print()
+    print(heading)
+    print(report)
+    with open(os.path.join(bench_dir, f"{name}-results.md"), "w") as f:
+        f.write(report)
+    with open(os.path.join(bench_dir, f"{name}-results.json"), "w") as f:
+        json.dump(data, f, indent=1)
+
+
+def command_image(args):
+    import imagebench
+    bench_dir, seed, binary, image_tool, repeat = image_setup(args, "bench-image")
     rows = imagebench.run_image_cases(image_tool, binary, bench_dir, seed, repeat, spawn)
     report = imagebench.format_table(rows) + "\n" + "\n".join(
         f"- {label}: {shown} {'PASS' if ok else 'FAIL'}" for label, shown, ok in imagebench.check_targets(rows)) + "\n"
-    print()
-    print(f"{repeat} runs each, alternating; medians of wall time; peak RSS is the largest of {repeat} further runs.")
-    print(report)
-    with open(os.path.join(bench_dir, "image-results.md"), "w") as f:
-        f.write(report)
-    with open(os.path.join(bench_dir, "image-results.json"), "w") as f:
-        json.dump({"seed": seed, "repeat": repeat, "rows": rows}, f, indent=1)
+    save_report(bench_dir, "image",
+                f"{repeat} runs each, alternating; medians of wall time; peak RSS is the largest of {repeat} further runs.",
+                report, {"seed": seed, "repeat": repeat, "rows": rows})
     return 0
 
 
 def command_map(args):
     import imagebench
-    bench_dir, seed, _ = settings(args)
-    binary = binary_path(args)
-    image_tool = os.path.join(os.path.dirname(binary), "QorvImage")
-    if not os.access(image_tool, os.X_OK):
-        sys.exit(f"no QorvImage beside {binary}; build it first (make bench-map builds it)")
-    repeat = int(args.repeat or os.environ.get("BENCH_REPEAT", "3"))
+    bench_dir, seed, binary, image_tool, repeat = image_setup(args, "bench-map")
     files = int(args.files or os.environ.get("BENCH_FILES") or 200000)
     row = imagebench.run_map_case(image_tool, binary, bench_dir, seed, repeat, spawn, files)
-    report = imagebench.format_map_row(row)
-    print()
-    print(f"{repeat} runs each; medians of wall time; peak RSS is the largest of {repeat} further runs.")
-    print(report)
-    with open(os.path.join(bench_dir, "map-results.md"), "w") as f:
-        f.write(report)
-    with open(os.path.join(bench_dir, "map-results.json"), "w") as f:
-        json.dump({"seed": seed, "repeat": repeat, "row": row}, f, indent=1)
+    save_report(bench_dir, "map",
+                f"{repeat} runs each; medians of wall time; peak RSS is the largest of {repeat} further runs.",
+                imagebench.format_map_row(row), {"seed": seed, "repeat": repeat, "row": row})
     return 0
 
 
