@@ -46,6 +46,7 @@ struct FstRecord {
   uint32_t parent() const { return word1; }
   uint32_t next() const { return word2; }
   uint32_t copy_list_offset() const { return word1; }
+  bool operator==(const FstRecord &) const = default;
 };
 
 // Type byte: kind in bits 0..1, in the advanced format the replica mode in

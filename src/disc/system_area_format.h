@@ -61,6 +61,7 @@ struct Bb2Block {
   uint32_t fst_address = 0;
   uint64_t user_area_start = 0;
   uint64_t user_area_length = 0;
+  bool operator==(const Bb2Block &) const = default;
 };
 
 std::array<uint8_t, BB2_BLOCK_SIZE> encode_bb2_block(const Bb2Block &bb2, TargetMode mode);

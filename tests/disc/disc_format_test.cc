@@ -51,13 +51,7 @@ TEST(FstFormat, RecordsRoundTrip) {
     SCOPED_TRACE(c.what);
     const std::string bytes = hex_bytes(c.bytes);
     EXPECT_EQ(text(encode_fst_record(c.record, c.format)), bytes);
-    std::optional<FstRecord> back = decode_fst_record(span_of<FST_RECORD_SIZE>(bytes), c.format);
-    ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(back->kind, c.record.kind);
-    EXPECT_EQ(back->replica, c.record.replica);
-    EXPECT_EQ(back->name_offset, c.record.name_offset);
-    EXPECT_EQ(back->word1, c.record.word1);
-    EXPECT_EQ(back->word2, c.record.word2);
+    EXPECT_TRUE(decode_fst_record(span_of<FST_RECORD_SIZE>(bytes), c.format) == c.record);
   }
 }
 
@@ -83,24 +77,19 @@ TEST(FstFormat, LimitsAndUnits) {
   EXPECT_EQ(name_table_size(TargetMode::HT, 5), 5u);
   EXPECT_EQ(copy_list_word(0x40000), 0x10000u);
   EXPECT_EQ(copy_position(0x10000), 0x40000u);
-  // 16 MiB of names, each entry but a twin at least two bytes of it.
-  EXPECT_EQ(NAME_TABLE_LIMIT, 0x1000000u);
-  EXPECT_EQ(fst_format(TargetMode::HT, true), FstFormat::Plain);
-  EXPECT_EQ(fst_format(TargetMode::ZEM, false), FstFormat::Plain);
-
-  struct Fit {
+  // What survives a 32-bit word: 2^34 bytes in ZEM mode, multiples of 4.
+  const struct {
     TargetMode mode;
     uint64_t value;
     OffsetFit fit;
-  };
-  const Fit fits[] = {
+  } fits[] = {
       {TargetMode::ZEM, 0x3FFFFFFFC, OffsetFit::Fits},        // 0xFFFFFFFF * 4
       {TargetMode::ZEM, 0x400000000, OffsetFit::OutOfRange},  // 2^34
       {TargetMode::ZEM, 6, OffsetFit::NotAligned},
       {TargetMode::HT, 0xFFFFFFFF, OffsetFit::Fits},
       {TargetMode::HT, 0x100000000, OffsetFit::OutOfRange},
   };
-  for (const Fit &f : fits) {
+  for (const auto &f : fits) {
     EXPECT_EQ(offset_fit(f.mode, f.value), f.fit) << f.value;
     if (f.fit == OffsetFit::Fits) {
       EXPECT_EQ(real_offset(f.mode, stored_offset(f.mode, f.value)), f.value);
@@ -118,14 +107,7 @@ TEST(SystemAreaFormat, BootBlockRoundTripsInBothModes) {
   };
   for (const auto &[mode, bytes] : modes) {
     EXPECT_EQ(text(encode_bb2_block(bb2, mode)), bytes);
-    Bb2Block back = decode_bb2_block(span_of<BB2_BLOCK_SIZE>(bytes), mode);
-    EXPECT_EQ(back.boot_position, bb2.boot_position);
-    EXPECT_EQ(back.fst_position, bb2.fst_position);
-    EXPECT_EQ(back.fst_size, bb2.fst_size);
-    EXPECT_EQ(back.fst_max_length, bb2.fst_max_length);
-    EXPECT_EQ(back.fst_address, bb2.fst_address);
-    EXPECT_EQ(back.user_area_start, bb2.user_area_start);
-    EXPECT_EQ(back.user_area_length, bb2.user_area_length);
+    EXPECT_TRUE(decode_bb2_block(span_of<BB2_BLOCK_SIZE>(bytes), mode) == bb2);
   }
 }
 
