@@ -27,6 +27,9 @@ struct DiscFileStatus {
 DiscFileStatus disc_file_status(const std::string &path);
 DiscFileStatus disc_file_status(int fd);
 
+// The folder part of `path`: "." when it has none, "/" for the root's entries.
+std::string folder_of_path(const std::string &path);
+
 // The text of an errno value ("No such file or directory").
 std::string error_text(int error);
 

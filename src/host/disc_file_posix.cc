@@ -93,18 +93,18 @@ namespace {
 std::string short_name(const std::string &folder, int attempt) {
   return folder + "/.qorv-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
 }
+}  // namespace
 
-std::string folder_of(const std::string &path) {
+std::string folder_of_path(const std::string &path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
-}  // namespace
 
 bool ReplacementFile::create(const std::string &target) {
   discard();
   target_ = target;
-  folder_ = folder_of(target);
+  folder_ = folder_of_path(target);
   error_ = 0;
 #ifdef O_TMPFILE
   int fd;

@@ -75,11 +75,14 @@ void match_fst(ImageRun &run, const std::string &dlf, const CheckedDlf &checked,
     for (uint32_t k = 0; k < places; ++k) {
       const uint64_t place = entry.is_copied() ? table.copy(entry, k) : entry.offset;
       auto at = find(place);
-      std::string replica(replica_name(entry));
-      std::string where = image_name + ": FST entry " + std::to_string(index) + " (" + terminal_text(path) + ", " +
-                          (replica.empty() ? "" : replica + ", ") + "at " + hex_offset(place) + ")";
+      // Made only for a message: a deep tree's paths are long.
+      auto where = [&] {
+        std::string replica(replica_name(entry));
+        return image_name + ": FST entry " + std::to_string(index) + " (" + terminal_text(path) + ", " +
+               (replica.empty() ? "" : replica + ", ") + "at " + hex_offset(place) + ")";
+      };
       if (at < 0) {
-        image_error(run, where + " is no item of the DLF");
+        image_error(run, where() + " is no item of the DLF");
         continue;
       }
       const CheckedItem &item = items[static_cast<size_t>(at)];
@@ -87,7 +90,7 @@ void match_fst(ImageRun &run, const std::string &dlf, const CheckedDlf &checked,
       // An item that could not be read has no size to compare: its own
       // message said why.
       if (item.usable && item.size != entry.size)
-        image_error(run, where + " holds " + grouped(entry.size) + " bytes, but " + checked.paths[static_cast<size_t>(at)] + " of line " +
+        image_error(run, where() + " holds " + grouped(entry.size) + " bytes, but " + checked.paths[static_cast<size_t>(at)] + " of line " +
                              std::to_string(item.line) + " has " + grouped(item.size));
     }
   });

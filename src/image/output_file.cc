@@ -8,14 +8,6 @@
 
 namespace qorv {
 
-namespace {
-std::string folder_of(const std::string &path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-}  // namespace
-
 OutputFile output_file(const std::string &path, const std::string &what, bool device_allowed) {
   return {path, what, device_allowed, find_path_target(path)};
 }
@@ -27,7 +19,7 @@ bool check_output_place(ImageRun &run, const OutputFile &out) {
   if (target.end_path.empty()) {
     refuse("its symbolic links lead round in a loop");
   } else if (target.kind == HostNodeKind::Missing || target.kind == HostNodeKind::File) {
-    const std::string folder = folder_of(target.end_path);
+    const std::string folder = folder_of_path(target.end_path);
     DiscFileStatus status = disc_file_status(folder);
     if (status.kind != DiscFileKind::Directory)
       refuse("its folder " + folder +
