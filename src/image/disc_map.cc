@@ -85,6 +85,7 @@ bool make_disc_map(ImageRun &run, DiscMap &map, const std::vector<OutputFile> &o
   constexpr uint32_t NOT_IN_FST = UINT32_MAX;  // the root (0) stands for the files at the root
   std::unordered_map<uint32_t, size_t> group_of;
   map.items.reserve(items.size() - 1);
+  map.groups.reserve(std::min<size_t>(items.size(), map.table.entries.size()));  // untouched until used
   for (size_t i = 1; i < items.size(); ++i) {
     MapItem item{items[i].offset, items[i].size, std::move(checked.paths[i]), false, {}, 0};
     auto at = std::lower_bound(places.begin(), places.end(), item.offset,

@@ -17,6 +17,10 @@ constexpr double LEFT = 20, BAND_WIDTH = 1160, BAND_TOP = 40, BAND_HEIGHT = 60;
 constexpr const char *COLOURS[] = {"#4e79a7", "#f28e2b", "#59a14f", "#e15759", "#76b7b2", "#edc948",
                                    "#b07aa1", "#ff9da7", "#9c755f", "#bab0ac"};
 constexpr size_t COLOUR_COUNT = sizeof COLOURS / sizeof COLOURS[0];
+// The legend names the folders in disc order up to this many; one line counts
+// the rest (a disc of 200,000 top-level folders would otherwise draw a
+// picture four million pixels tall).
+constexpr size_t LEGEND_LINES = 40;
 
 std::string number(double value) {
   char text[32];
@@ -47,7 +51,8 @@ double tick_step(double mib) {
 std::string map_svg(const DiscMap &map, const std::string &title) {
   uint64_t disc = std::max<uint64_t>(map.closing, 1);
   Band band{BAND_WIDTH / static_cast<double>(disc)};
-  double height = BAND_TOP + BAND_HEIGHT + 40 + 20.0 * static_cast<double>(map.groups.size()) + 20;
+  const size_t legend = std::min(map.groups.size(), LEGEND_LINES + 1);
+  double height = BAND_TOP + BAND_HEIGHT + 40 + 20.0 * static_cast<double>(legend) + 20;
   std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(LEFT * 2 + BAND_WIDTH) +
                     "\" height=\"" + number(height) + "\" font-family=\"sans-serif\" font-size=\"12\">\n";
@@ -59,26 +64,37 @@ std::string map_svg(const DiscMap &map, const std::string &title) {
               "system area (header, BI2, loader, boot file, FST): " + hex_offset(0) + " - " +
                   hex_offset(map.system_end) + ", " + grouped(map.system_end) + " bytes");
 
-  // Items of one folder narrower than a pixel and less than half a pixel
-  // apart are drawn as one run, at least a pixel wide.
+  // Items narrower than a pixel and less than half a pixel apart are drawn
+  // as one run, at least a pixel wide: items of one folder however far the
+  // run reaches; and, on a disc of more items than four a pixel, items of
+  // several folders (grey) within one pixel, so that no pixel draws more
+  // than a few rectangles.
+  const bool crowded = static_cast<double>(map.items.size()) > 4 * BAND_WIDTH;
   for (size_t i = 0; i < map.items.size();) {
     const MapItem &first = map.items[i];
     size_t j = i + 1;
     uint64_t end = first.offset + first.size;
+    bool mixed = false;
     if (band.x(end) - band.x(first.offset) < 1) {
-      while (j < map.items.size() && map.items[j].group == first.group &&
-             band.x(map.items[j].offset + map.items[j].size) - band.x(map.items[j].offset) < 1 &&
-             band.x(map.items[j].offset) - band.x(end) < 0.5) {
-        end = std::max(end, map.items[j].offset + map.items[j].size);
+      while (j < map.items.size()) {
+        const MapItem &next = map.items[j];
+        const uint64_t next_end = next.offset + next.size;
+        const bool same = next.group == first.group && !mixed;
+        if (band.x(next_end) - band.x(next.offset) >= 1 || band.x(next.offset) - band.x(end) >= 0.5 ||
+            (!same && (!crowded || band.x(std::max(end, next_end)) - band.x(first.offset) >= 1)))
+          break;
+        mixed = mixed || !same;
+        end = std::max(end, next_end);
         ++j;
       }
     }
-    const char *fill = COLOURS[first.group % COLOUR_COUNT];
+    const char *fill = mixed ? "#888" : COLOURS[first.group % COLOUR_COUNT];
     std::string disc_path = item_disc_path(map, first);
     std::string name = disc_path.empty() ? first.host_path : disc_path + " (" + first.host_path + ")";
     std::string text = j == i + 1 ? name + ": " + hex_offset(first.offset) + ", " + grouped(first.size) + " bytes"
-                                  : std::to_string(j - i) + " files from " + name + " to " + map.items[j - 1].host_path +
-                                        ": " + hex_offset(first.offset) + " - " + hex_offset(end);
+                                  : std::to_string(j - i) + " files" + (mixed ? " of several folders" : "") + " from " +
+                                        name + " to " + map.items[j - 1].host_path + ": " + hex_offset(first.offset) +
+                                        " - " + hex_offset(end);
     svg += rect(band.x(first.offset), std::max(1.0, band.x(end) - band.x(first.offset)), fill, text);
     i = j;
   }
@@ -94,16 +110,24 @@ std::string map_svg(const DiscMap &map, const std::string &title) {
            number(tick_y + 6) + "\" stroke=\"black\"/><text x=\"" + number(x) + "\" y=\"" + number(tick_y + 18) +
            "\" text-anchor=\"middle\">" + label + "</text>\n";
   }
-  // The legend: one line per top-level folder.
+  // The legend: one line per top-level folder, then one for the rest.
   double y = tick_y + 40;
-  for (size_t g = 0; g < map.groups.size(); ++g, y += 20) {
+  for (size_t g = 0; g < legend; ++g, y += 20) {
+    if (g == LEGEND_LINES && map.groups.size() > legend) {
+      uint64_t bytes = 0, files = 0;
+      for (size_t rest = g; rest < map.groups.size(); ++rest) bytes += map.groups[rest].bytes, files += map.groups[rest].files;
+      svg += "<text x=\"" + number(LEFT + 18) + "\" y=\"" + number(y) + "\">" + grouped(map.groups.size() - g) +
+             " more folders: " + grouped(bytes) + " bytes in " + grouped(files) + " files</text>\n";
+      break;
+    }
     const MapGroup &group = map.groups[g];
     svg += "<rect x=\"" + number(LEFT) + "\" y=\"" + number(y - 10) + "\" width=\"12\" height=\"12\" fill=\"" +
            COLOURS[g % COLOUR_COUNT] + "\"/><text x=\"" + number(LEFT + 18) + "\" y=\"" + number(y) + "\">" +
            xml_text(group.name) + ": " + grouped(group.bytes) + " bytes in " + grouped(group.files) + " files, " +
            hex_offset(group.start) + " - " + hex_offset(group.end) + "</text>\n";
   }
-  return svg + "</svg>\n";
+  svg += "</svg>\n";
+  return svg;
 }
 
 }  // namespace qorv
