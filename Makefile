@@ -6,6 +6,7 @@ BUILD_SAN ?= build-sanitize
 BUILD_REL ?= build-release
 BUILD_WIN ?= build-windows
 BUILD_WIN_TEST ?= build-windows-test
+BUILD_PKG ?= build-package
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 CMAKE_FLAGS ?=
@@ -19,7 +20,7 @@ deps = $(if $(filter no,$(INSTALL_DEPS)),@:,@sh scripts/install-deps $(1))
 configure = cmake -S . -B $(BUILD) --log-level=NOTICE -DCMAKE_BUILD_TYPE=RelWithDebInfo \
             -DQORV_TESTS=$(1) $(CMAKE_FLAGS)
 
-.PHONY: all build test test-sanitize demo install clean bench fuzz windows test-windows \
+.PHONY: all build test test-sanitize demo install package clean bench fuzz windows test-windows \
         bench-build bench-snapshot bench-compare bench-selftest bench-image bench-map
 
 all: build
@@ -72,6 +73,22 @@ install:
 	cmake --build $(BUILD) -j $(JOBS) --target QorvMakeDlf QorvImage
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# The Debian package: a release build in $(BUILD_PKG) with Debian's hardening
+# flags, packed by CPack into qorv-tools_<version>_<arch>.deb in this folder,
+# then checked by lintian (errors fail the target).
+PKG_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+
+package:
+	$(call deps,package)
+	cmake -S . -B $(BUILD_PKG) --log-level=NOTICE -DCMAKE_BUILD_TYPE=Release -DQORV_TESTS=OFF \
+	  -DQORV_PACKAGE=ON -DCMAKE_INSTALL_PREFIX=/usr \
+	  "-DCMAKE_CXX_FLAGS=$$($(PKG_FLAGS) CPPFLAGS) $$($(PKG_FLAGS) CXXFLAGS)" \
+	  "-DCMAKE_EXE_LINKER_FLAGS=$$($(PKG_FLAGS) LDFLAGS)" $(CMAKE_FLAGS)
+	cmake --build $(BUILD_PKG) -j $(JOBS)
+	rm -f qorv-tools_*.deb
+	cpack --config $(BUILD_PKG)/CPackConfig.cmake -B $(BUILD_PKG)/cpack -D CPACK_OUTPUT_FILE_PREFIX=$(CURDIR)
+	lintian --fail-on error qorv-tools_*.deb
+
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?=
 BUILD_FUZZ ?= build-fuzz
@@ -83,7 +100,7 @@ fuzz:
 	sh fuzz/run.sh $(BUILD_FUZZ) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_REL) $(BUILD_FUZZ) $(BUILD_WIN) $(BUILD_WIN_TEST)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_REL) $(BUILD_FUZZ) $(BUILD_WIN) $(BUILD_WIN_TEST) $(BUILD_PKG)
 
 # Benchmark (bench/README.md): release build, generated trees under BENCH_DIR
 # (default /tmp/qorv-bench, made once and reused), the tool against `find`.

@@ -2,10 +2,16 @@
 # Runs QorvMakeDlf on the shipped ZEM example and shows what it made, then
 # builds the disc image with QorvImage and verifies it.
 # Usage: sh examples/demo.sh [path/to/QorvMakeDlf [path/to/QorvImage]]
-#        (make demo passes build/QorvMakeDlf build/QorvImage)
-# The outputs go to examples/out/, which is not kept in the repository.
+#        (make demo passes build/QorvMakeDlf build/QorvImage; without them the
+#        programs are build/QorvMakeDlf, or else the installed ones on PATH)
+# The outputs go to examples/out/, which is not kept in the repository; an
+# installed copy of the examples runs in a scratch copy instead.
 
 tool=${1:-build/QorvMakeDlf}
+if [ $# -eq 0 ] && [ ! -x "$tool" ] && command -v QorvMakeDlf >/dev/null 2>&1; then
+  tool=$(command -v QorvMakeDlf)
+fi
+tool_arg=$tool
 case $tool in
   /*) ;;
   *) tool=$(pwd)/$tool ;;
@@ -21,11 +27,26 @@ if [ ! -x "$tool" ]; then
 fi
 
 # The description files name their inputs and outputs relative to the examples folder.
-cd "$(dirname "$0")" || exit 1
+here=$(cd "$(dirname "$0")" && pwd) || exit 1
+label=examples
+# An installed copy (/usr/share/doc/qorv-tools/examples) is never written into:
+# it is copied to a new scratch folder, where the outputs then go.
+case $here in
+  /usr/*) scratch=1 ;;
+  *) [ -w "$here" ] && scratch=0 || scratch=1 ;;
+esac
+if [ "$scratch" = 1 ]; then
+  work=$(mktemp -d "${TMPDIR:-/tmp}/qorv-examples.XXXXXX") || exit 1
+  cp -R "$here"/. "$work"/ && rm -rf "$work/out" || exit 1
+  echo "== $here is not written into: running a copy in $work"
+  here=$work
+  label=$work
+fi
+cd "$here" || exit 1
 mkdir -p out || exit 1
 rm -f out/zem.dlf out/zem_system.bin out/zem_config.bin out/zem.log out/zem.img
 
-echo "== Running: QorvMakeDlf common.ddf zem.ddf   (in examples/)"
+echo "== Running: QorvMakeDlf common.ddf zem.ddf   (in $label/)"
 "$tool" common.ddf zem.ddf 2>out/zem.log
 status=$?
 echo "-- Messages (standard error):"
@@ -36,7 +57,7 @@ if [ "$status" -ne 0 ]; then
 fi
 
 echo
-echo "== Disk layout file examples/out/zem.dlf:"
+echo "== Disk layout file $label/out/zem.dlf:"
 tr -d '\r' <out/zem.dlf | sed 's/^/   /'
 
 # Item lines start with 0x; an empty name ("") marks a free stretch or, last, the closing line.
@@ -54,16 +75,17 @@ echo "   items placed in the user area: $placed (files and the mirror twin)"
 echo "   free stretches marked:         $gaps"
 echo "   user area:                     $area"
 for f in out/zem.dlf out/zem_system.bin out/zem_config.bin; do
-  printf '   %-31s %s bytes\n' "examples/$f:" "$(wc -c <"$f" | tr -d ' ')"
+  printf '   %-31s %s bytes\n' "$label/$f:" "$(wc -c <"$f" | tr -d ' ')"
 done
 
 echo
 echo "== The HT example uses the same disc with ht.ddf in place of zem.ddf:"
-case ${1:-build/QorvMakeDlf} in
-  /*) shown=${1} ;;
-  *) shown=../${1:-build/QorvMakeDlf} ;;
+case $tool_arg in
+  /*) shown=$tool_arg ;;
+  *) shown=../$tool_arg ;;
 esac
-echo "   cd examples && $shown common.ddf ht.ddf"
+[ "$label" = examples ] || shown=$tool
+echo "   cd $label && $shown common.ddf ht.ddf"
 echo "   (writes out/ht.dlf and out/ht_system.bin; HT mode has no configuration file)"
 
 if [ ! -x "$image_tool" ]; then

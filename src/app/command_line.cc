@@ -18,10 +18,7 @@ void print_usage(RunState &run) {
 }
 
 void print_version_banner(RunState &run) {
-  using namespace version;
-  print_diagnostic(run, "QorvMakeDlf version " + std::to_string(kProductMajor) + "." +
-                            std::to_string(kProductMinor) + "." + std::to_string(kProductBuild) + "." +
-                            std::to_string(kProductRevision) + " " + kNotice + "\n");
+  print_diagnostic(run, "QorvMakeDlf version " + version::number_text() + " " + version::kNotice + "\n");
 }
 
 bool parse_command_line(RunState &run, int argc, const char *const *argv) {

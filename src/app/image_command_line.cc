@@ -17,11 +17,7 @@
 namespace qorv {
 
 namespace {
-std::string version_text() {
-  using namespace version;
-  return "QorvImage " + std::to_string(kProductMajor) + "." + std::to_string(kProductMinor) + "." +
-         std::to_string(kProductBuild) + "." + std::to_string(kProductRevision);
-}
+std::string version_text() { return "QorvImage " + version::number_text() + "\n" + version::kNotice; }
 
 // "0x" and hexadecimal digits, or decimal digits, to a 64-bit number.
 std::string parse_size(const std::string &text, std::optional<uint64_t> &size) {
