@@ -3,7 +3,7 @@
 # - a folder of src/ is missing from the list, or the list names no folder;
 # - a file includes a folder listed after its own (an include pointing up);
 # - a library holds files of another folder, or a program more than its main;
-# - the README's "Source layout" table differs from the list.
+# - the "Source layout" table of docs/contributing.md differs from the list.
 
 cmake_policy(VERSION 3.25)
 
@@ -91,11 +91,12 @@ foreach(entry ${targets})
   endforeach()
 endforeach()
 
-# The README's table, between its two markers, is the one made from the list.
-file(READ ${SOURCE_DIR}/README.md readme)
-string(REGEX MATCH "<!-- source-layout:begin -->\n(.*)<!-- source-layout:end -->" _ "${readme}")
+# The table in docs/contributing.md, between its two markers, is the one made
+# from the list.
+file(READ ${SOURCE_DIR}/docs/contributing.md contributing)
+string(REGEX MATCH "<!-- source-layout:begin -->\n(.*)<!-- source-layout:end -->" _ "${contributing}")
 if(NOT CMAKE_MATCH_1 STREQUAL expected_table)
-  fail("the README's Source layout table differs from src/layers.txt; it should read:\n${expected_table}")
+  fail("the Source layout table of docs/contributing.md differs from src/layers.txt; it should read:\n${expected_table}")
 endif()
 
 if(failures GREATER 0)
