@@ -205,7 +205,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
       entry.disc_path.append(disc_dir).append(1, '\\').append(s.disc_name);
       entry.name_start = static_cast<uint32_t>(disc_dir.size() + 1);
     }
-    if (s.disc_name != item.name) entry.own_host_path = item.name;
+    if (page.converts() && s.disc_name != item.name) entry.own_host_path = item.name;
   }
 
   // Second walk in sibling order: the messages and the subdirectories come in
