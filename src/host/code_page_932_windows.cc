@@ -12,15 +12,20 @@ void fill_code_page_932(std::vector<uint16_t> &to_unicode, std::vector<uint16_t>
       continue;
     const char bytes[2] = {static_cast<char>(code >= 0x100 ? lead : code), static_cast<char>(code & 0xFF)};
     const int size = code >= 0x100 ? 2 : 1;
+    // Some systems call the bytes that the code page maps to private-use
+    // characters (A0, FD to FF) invalid, yet convert them both ways: taken
+    // when they come back.
     wchar_t wide[2];
-    if (::MultiByteToWideChar(CODE_PAGE, MB_ERR_INVALID_CHARS, bytes, size, wide, 2) != 1) continue;
-    to_unicode[code] = static_cast<uint16_t>(wide[0]);
+    const bool valid = ::MultiByteToWideChar(CODE_PAGE, MB_ERR_INVALID_CHARS, bytes, size, wide, 2) == 1;
+    if (!valid && ::MultiByteToWideChar(CODE_PAGE, 0, bytes, size, wide, 2) != 1) continue;
     char back[4];
     BOOL lacking = FALSE;
     const int back_size =
         ::WideCharToMultiByte(CODE_PAGE, WC_NO_BEST_FIT_CHARS, wide, 1, back, sizeof back, nullptr, &lacking);
-    if (!lacking && back_size == size && back[0] == bytes[0] && (size == 1 || back[1] == bytes[1]))
-      from_unicode[static_cast<uint16_t>(wide[0])] = static_cast<uint16_t>(code);
+    const bool comes_back = !lacking && back_size == size && back[0] == bytes[0] && (size == 1 || back[1] == bytes[1]);
+    if (!valid && !comes_back) continue;
+    to_unicode[code] = static_cast<uint16_t>(wide[0]);
+    if (comes_back) from_unicode[static_cast<uint16_t>(wide[0])] = static_cast<uint16_t>(code);
   }
 }
 
