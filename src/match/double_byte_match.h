@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/double_byte_rules.h"
@@ -26,8 +27,15 @@ private:
     uint16_t code;  // Literal: the character, folded (lead << 8 | trail for two bytes)
   };
 
+  bool matches_by_steps(std::string_view path) const;
+
   const DoubleByteRules *rules_;
   std::vector<Token> tokens_;
+  // Patterns of fewer than 64 tokens run on one word of states: bit j is
+  // token j (bit m the end), with the tokens each character matches.
+  bool one_word_ = false;
+  uint64_t stars_ = 0, anys_ = 0;
+  std::vector<std::pair<uint16_t, uint64_t>> literals_;  // by character, ascending
 };
 
 // `text` with single-byte A-Z folded to a-z (trail bytes as they are).

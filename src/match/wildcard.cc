@@ -384,8 +384,9 @@ void WildcardSet::compile_double_byte() {
 
 int64_t WildcardSet::double_byte_last_match(std::string_view path, int64_t above) const {
   int64_t best = above;
-  if (auto it = double_byte_exact_.find(double_byte_folded(*double_byte_, path)); it != double_byte_exact_.end())
-    best = std::max(best, static_cast<int64_t>(it->second));
+  if (!double_byte_exact_.empty())
+    if (auto it = double_byte_exact_.find(double_byte_folded(*double_byte_, path)); it != double_byte_exact_.end())
+      best = std::max(best, static_cast<int64_t>(it->second));
   for (size_t k = double_byte_wild_.size(); k-- > 0 && double_byte_wild_[k] > best;)
     if (double_byte_patterns_[double_byte_wild_[k]].matches(path)) return double_byte_wild_[k];
   return best > above ? best : -1;
