@@ -50,7 +50,10 @@ size_t DiscCodePage::copy_whole_characters(std::string_view text, std::span<uint
   size_t used = 0;
   while (used < text.size()) {
     const auto lead = static_cast<uint8_t>(text[used]);
-    const size_t expected = lead >= 0xF0 && lead < 0xF8 ? 4 : lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xC0 && lead < 0xE0 ? 2 : 1;
+    const size_t expected = lead >= 0xF0 && lead < 0xF8   ? 4
+                            : lead >= 0xE0 && lead < 0xF0 ? 3
+                            : lead >= 0xC0 && lead < 0xE0 ? 2
+                                                          : 1;
     size_t length = 1;
     while (length < expected && used + length < text.size() &&
            (static_cast<uint8_t>(text[used + length]) & 0xC0) == 0x80)

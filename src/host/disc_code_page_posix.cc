@@ -13,7 +13,8 @@ DiscCodePageChoice host_code_page_932() {
   const DiscCodePage &page = DiscCodePage::code_page_932();
   // iconv without its CP932 module converts nothing.
   std::string probe;
-  if (!page.to_disc("A", probe)) return {nullptr, "QORV_DISC_CODE_PAGE=932: this system's iconv has no code page CP932."};
+  if (!page.to_disc("A", probe))
+    return {nullptr, "QORV_DISC_CODE_PAGE=932: this system's iconv has no code page CP932."};
   return {&page, {}};
 }
 

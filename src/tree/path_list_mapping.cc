@@ -177,7 +177,8 @@ bool check_path_lists(RunState &run, const MergedPathLists &merged, CheckedFolde
         ok = false;
       }
       const std::vector<size_t> seps = separators(item.fst_dir);
-      const std::string_view first = std::string_view(item.fst_dir).substr(0, seps.empty() ? std::string_view::npos : seps[0]);
+      const std::string_view first =
+          std::string_view(item.fst_dir).substr(0, seps.empty() ? std::string_view::npos : seps[0]);
       if (top_names.contains(disc_text(run, first))) {
         report_error(run, layer.file_name, item.line, MessageId::DirectoryDuplicated, {first});
         ok = false;
@@ -212,7 +213,8 @@ bool map_path_lists(RunState &run) {
     FileEntry mapped;
     mapped.kind = KIND_DIRECTORY;
     const std::vector<size_t> seps = separators(item.fst_dir);
-    set_fst_dir_path(run, mapped, item.fst_dir, item.fst_dir.size(), seps.empty() ? std::string_view::npos : seps.back());
+    set_fst_dir_path(run, mapped, item.fst_dir, item.fst_dir.size(),
+                     seps.empty() ? std::string_view::npos : seps.back());
     mapped.set_host_path(host_path_from_description(item.host_dir));  // never made absolute
     if (!scan_directory(run, mapped.children, mapped.own_host_path, mapped.disc_path, folders.listed(position)))
       ok = false;

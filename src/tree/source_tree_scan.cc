@@ -161,7 +161,9 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
   for (size_t i = 0; i < sorted.size(); ++i) {
     SortedItem &s = sorted[i];
     const bool is_dir = s.item->kind == HostItemKind::Directory;
-    if (s.item->kind == HostItemKind::Unnamable || (page.converts() && unheld[static_cast<size_t>(s.item - items.data())])) {
+    const bool unnamable =
+        s.item->kind == HostItemKind::Unnamable || (page.converts() && unheld[static_cast<size_t>(s.item - items.data())]);
+    if (unnamable) {
       s.verdict = Verdict::Unnamable;
     } else if (odd_names && s.item->name.find_first_of("\n\r") != std::string_view::npos) {
       s.verdict = Verdict::LineBreak;
