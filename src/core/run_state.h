@@ -14,6 +14,7 @@
 #include "core/settings_store.h"
 #include "core/message_catalog.h"
 #include "core/file_entry.h"
+#include "host/disc_code_page.h"
 #include "host/host_file.h"
 
 namespace qorv {
@@ -34,6 +35,8 @@ struct RunState {
   bool absolute_root = false;
   TargetMode target_mode = TargetMode::ZEM;
   bool advanced_fst = true;
+  // How names and texts go onto the disc (QORV_DISC_CODE_PAGE).
+  const DiscCodePage *disc_code_page = &DiscCodePage::host();
   SettingsStore store;                // layer file names come from the command line
   std::string registry_file;          // the registry export file, once a ${NAME} opened it
   Section *current_section = nullptr; // parser: survives failed headers and files
