@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "core/diagnostics.h"
 #include "core/run_state.h"
+#include "host/disc_code_page.h"
 #include "tree/fst_builder.h"
 #include "layout/lba_assignment.h"
 #include "output/dlf_writer.h"
@@ -15,6 +16,11 @@ namespace qorv {
 int run_program(RunState &run, int argc, const char *const *argv) {
   if (!parse_command_line(run, argc, argv)) return 1;
 
+  // A setting it cannot use fails the run as a bad description does.
+  if (DiscCodePageChoice choice = disc_code_page_from_environment(); choice.page)
+    run.disc_code_page = choice.page;
+  else
+    report_error_text(run, "", 0, choice.problem);
   load_description_files(run);
   if (run.error_count != 0) return -1;
 

@@ -29,7 +29,9 @@ struct FileEntry {
   // Where the entry is on the host. A scanned entry keeps only the host
   // path of its directory, shared by its siblings (`host_dir`, kept by the
   // run), and its name; roots, grafts and entries made by hand keep theirs
-  // whole (`own_host_path`).
+  // whole (`own_host_path`). A scanned entry whose name is converted for the
+  // disc (another code page than the host's) keeps the host's spelling of
+  // its name in `own_host_path`.
   const std::string *host_dir = nullptr;
   std::string own_host_path;
   std::string disc_path;
@@ -47,9 +49,12 @@ struct FileEntry {
       out += own_host_path;
       return;
     }
-    out.reserve(out.size() + host_dir->size() + 1 + name().size());
-    out.append(*host_dir).append(1, HOST_PATH_SEPARATOR).append(name());
+    const std::string_view own_name = host_name();
+    out.reserve(out.size() + host_dir->size() + 1 + own_name.size());
+    out.append(*host_dir).append(1, HOST_PATH_SEPARATOR).append(own_name);
   }
+  // A scanned entry's name as the host spells it.
+  std::string_view host_name() const { return own_host_path.empty() ? name() : std::string_view(own_host_path); }
   void set_host_path(std::string path) {
     own_host_path = std::move(path);
     host_dir = nullptr;

@@ -16,6 +16,7 @@
 #include "core/file_entry.h"
 #include "disc/disc_mode.h"
 #include "disc/system_area_format.h"
+#include "host/disc_code_page.h"
 #include "host/host_file.h"
 
 namespace qorv {
@@ -31,6 +32,8 @@ struct RunState {
   bool absolute_root = false;
   TargetMode target_mode = TargetMode::ZEM;
   bool advanced_fst = true;
+  // How names and texts go onto the disc (QORV_DISC_CODE_PAGE).
+  const DiscCodePage *disc_code_page = &DiscCodePage::host();
   SettingsStore store;                // layer file names come from the command line
   std::string registry_file;          // the registry export file, once a ${NAME} opened it
   Section *current_section = nullptr; // parser: survives failed headers and files

@@ -1,5 +1,10 @@
 #include "ddf/description_loader.h"
 
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "ddf/ascii_case.h"
 #include "ddf/description_parser.h"
 #include "ddf/description_reader.h"
@@ -23,6 +28,7 @@ void load_description_files(RunState &run) {
     report_warning_text(run, reader.file_name(), reader.line_number(), text);
   };
 
+  reader.read_code_page_932_files(run.disc_code_page->converts());
   for (Layer &layer : run.store.layers) {
     if (layer.file_name.empty()) continue;
     if (!reader.open(layer.file_name, on_error, on_warning)) {
@@ -38,7 +44,42 @@ void load_description_files(RunState &run) {
 
   apply_mode_rules(run);
   check_required_keys(run);
+  if (run.disc_code_page->converts()) check_disc_texts(run);
 }
+
+void check_disc_texts(RunState &run) {
+  for (const Layer &layer : run.store.layers) {
+    // Reported in line order, whatever the section.
+    std::vector<std::pair<int32_t, const std::string *>> texts;
+    auto add = [&texts](const std::string &text, int32_t line) { texts.emplace_back(line, &text); };
+    for (const auto &[section_id, section] : layer.sections) {
+      for (const auto &[key, entry] : section.entries) {
+        const Entry *e = entry.get();
+        if (auto *text = dynamic_cast<const StringEntry *>(e); text && (key == key::GameName || key == key::Company ||
+                                                                       key == key::DiskInfo || key == key::Arguments))
+          add(text->value, text->line);
+        else if (auto *list = dynamic_cast<const StringListEntry *>(e); list && key == key::Arguments)
+          for (const std::string &value : list->values) add(value, list->line);
+        else if (auto *layout = dynamic_cast<const LayoutTable *>(e))
+          for (const LayoutRequest &item : layout->items) add(item.file, item.line);
+        else if (auto *paths = dynamic_cast<const PathTable *>(e))
+          for (const PathMapping &item : paths->items) add(item.fst_dir, item.line);
+        else if (auto *origins = dynamic_cast<const OriginTable *>(e))
+          for (const OriginRequest &origin : origins->items) {
+            add(origin.file, origin.line);
+            for (const OriginRequest &f : origin.followers) add(f.file, f.line);
+          }
+      }
+    }
+    std::stable_sort(texts.begin(), texts.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::string ignored;
+    for (const auto &[line, text] : texts)
+      if (!run.disc_code_page->to_disc(*text, ignored))
+        report_error_text(run, layer.file_name, line,
+                          format_text("%s has a character that code page 932 cannot hold.", {*text}));
+  }
+}
+
 
 void apply_mode_rules(RunState &run) {
   const std::string *mode = find_text(run.store, key::Output, key::Mode);

@@ -1,8 +1,10 @@
 #include "ddf/description_reader.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/diagnostics.h"
+#include "host/code_page_932.h"
 
 namespace qorv {
 
@@ -26,7 +28,32 @@ bool DescriptionReader::open(const std::string &file_name, TextCallback on_error
   line_number_ = 0;
   line_.clear();
   position_ = 0;
-  return stream_.open(file_name);
+  encoding_ = Encoding::Undecided;
+  if (!stream_.open(file_name)) return false;
+  if (stream_.had_byte_order_mark()) encoding_ = Encoding::Utf8;
+  return true;
+}
+
+bool DescriptionReader::decode_line() {
+  if (std::all_of(line_.begin(), line_.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return true;
+  const bool utf8 = is_valid_utf8(line_);
+  if (encoding_ == Encoding::Utf8) {
+    if (utf8) return true;
+    report_error("this line is not UTF-8, as the lines before it are (save the file in one encoding)");
+    return false;
+  }
+  if (utf8) {
+    report_error("this line is UTF-8, the lines before it code page 932 (save the file in one encoding)");
+    return false;
+  }
+  decoded_.clear();
+  if (!CodePage932::get().decode(line_, decoded_)) {
+    report_error("this line holds bytes that are no characters of code page 932");
+    return false;
+  }
+  line_.swap(decoded_);
+  return true;
 }
 
 void DescriptionReader::close() { stream_.close(); }
@@ -54,10 +81,21 @@ int DescriptionReader::next_char() {
     ++line_number_;
     position_ = 0;
     if (line_.empty()) continue;
+    // The first line beyond ASCII, comments included, tells the file's
+    // encoding.
+    if (code_page_932_files_ && encoding_ == Encoding::Undecided &&
+        std::any_of(line_.begin(), line_.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+      encoding_ = is_valid_utf8(line_) ? Encoding::Utf8 : Encoding::CodePage932;
     // A ";" before any "$" drops the whole line, definition and all.
     size_t semicolon = line_.find(';');
     size_t dollar = line_.find('$');
     if (semicolon < dollar) {
+      line_.clear();
+      continue;
+    }
+    // ";" and "$" are never trail bytes of code page 932: the comment rule
+    // holds for its lines as they are.
+    if (code_page_932_files_ && !decode_line()) {
       line_.clear();
       continue;
     }

@@ -31,6 +31,12 @@ public:
   bool open(const std::string &file_name, TextCallback on_error, TextCallback on_warning);
   void close();
 
+  // With the disc in code page 932, a description file may be written in
+  // UTF-8 or in code page 932 (as saved on a Japanese Windows host); its
+  // lines are read into UTF-8. A byte-order mark says UTF-8; otherwise the
+  // first line beyond ASCII decides: valid UTF-8, or code page 932.
+  void read_code_page_932_files(bool on) { code_page_932_files_ = on; }
+
   // The next byte of the filtered input (0..255), or -1 at the end of the file.
   int next_char();
   // The byte at `position` without consuming it; 0 at the end of the line.
@@ -57,6 +63,9 @@ private:
   TokenKind scan_string(TokenValue &value);
   TokenKind scan_number(TokenValue &value);
   TokenKind scan_identifier(TokenValue &value);
+  // `line_` in UTF-8 (code page 932 files); false when it is not in the
+  // file's encoding (reported).
+  bool decode_line();
 
   LineReader stream_{MAX_LINE_LENGTH};
   VariableLookup lookup_;
@@ -67,6 +76,10 @@ private:
   std::string string_text_;
   std::string symbol_text_;
   std::string number_text_;  // a number as written
+  enum class Encoding { Undecided, Utf8, CodePage932 };
+  bool code_page_932_files_ = false;
+  Encoding encoding_ = Encoding::Undecided;
+  std::string decoded_;
   TextCallback on_error_;
   TextCallback on_warning_;
 };

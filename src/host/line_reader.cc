@@ -29,7 +29,8 @@ bool LineReader::open(const std::string &path) {
   // Skip a byte-order mark; a file shorter than one keeps its bytes.
   while (end_ < 3 && fill()) {
   }
-  if (end_ >= 3 && std::memcmp(buffer_.data(), "\xEF\xBB\xBF", 3) == 0) begin_ = 3;
+  byte_order_mark_ = end_ >= 3 && std::memcmp(buffer_.data(), "\xEF\xBB\xBF", 3) == 0;
+  if (byte_order_mark_) begin_ = 3;
   return true;
 }
 

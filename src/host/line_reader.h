@@ -33,6 +33,8 @@ public:
   bool read_line(std::string &line);
   bool failed() const { return failed_; }
   bool line_too_long() const { return too_long_; }
+  // True when the file began with a UTF-8 byte-order mark (skipped).
+  bool had_byte_order_mark() const { return byte_order_mark_; }
 
 private:
   // Refills `buffer_`; false at the end of the file or on a read error.
@@ -46,6 +48,7 @@ private:
   bool at_eof_ = false;
   bool failed_ = false;
   bool too_long_ = false;
+  bool byte_order_mark_ = false;
 };
 
 }  // namespace qorv

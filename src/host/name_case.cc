@@ -33,22 +33,8 @@ void copy_changing_case(std::string_view text, char *out) {
 
 }  // namespace
 
-void upper_case_copy(std::string_view text, char *out) {
-  copy_changing_case<'a'>(text, out);
-  upper_case_beyond_ascii(text, out);
-}
+void ascii_upper_case_copy(std::string_view text, char *out) { copy_changing_case<'a'>(text, out); }
 
-void lower_case_copy(std::string_view text, char *out) { copy_changing_case<'A'>(text, out); }
-
-void upper_case_into(std::string_view text, std::string &out) {
-  out.resize(text.size());
-  upper_case_copy(text, out.data());
-}
-
-std::string upper_case_name(std::string_view text) {
-  std::string out;
-  upper_case_into(text, out);
-  return out;
-}
+void ascii_lower_case_copy(std::string_view text, char *out) { copy_changing_case<'A'>(text, out); }
 
 }  // namespace qorv

@@ -179,6 +179,7 @@ void WildcardSet::compile() {
     patterns_.push_back(std::move(c));
   }
   index_searched();
+  if (double_byte_) compile_double_byte();
   // Sorted by literal text, a text before its continuations, so the
   // patterns that continue a prefix are one range and those whose text ends
   // at the prefix come first in it.
@@ -368,7 +369,31 @@ bool WildcardSet::run(const Compiled &c, uint64_t *active, uint64_t *loop, std::
   return alive != 0;
 }
 
+void WildcardSet::compile_double_byte() {
+  double_byte_exact_.clear();
+  double_byte_wild_.clear();
+  double_byte_patterns_.clear();
+  for (uint32_t p = 0; p < texts_.size(); ++p) {
+    double_byte_patterns_.emplace_back(*double_byte_, texts_[p]);
+    if (is_exact(texts_[p]))
+      double_byte_exact_[double_byte_folded(*double_byte_, texts_[p])] = p;  // the later one stays
+    else
+      double_byte_wild_.push_back(p);
+  }
+}
+
+int64_t WildcardSet::double_byte_last_match(std::string_view path, int64_t above) const {
+  int64_t best = above;
+  if (!double_byte_exact_.empty())
+    if (auto it = double_byte_exact_.find(double_byte_folded(*double_byte_, path)); it != double_byte_exact_.end())
+      best = std::max(best, static_cast<int64_t>(it->second));
+  for (size_t k = double_byte_wild_.size(); k-- > 0 && double_byte_wild_[k] > best;)
+    if (double_byte_patterns_[double_byte_wild_[k]].matches(path)) return double_byte_wild_[k];
+  return best > above ? best : -1;
+}
+
 bool WildcardSet::matches(uint32_t p, std::string_view path) const {
+  if (double_byte_ && holds_double_byte(*double_byte_, path)) return double_byte_patterns_[p].matches(path);
   const Compiled &c = patterns_[p];
   if (c.exact) {
     if (path.size() != c.segments[0].folded.size()) return false;

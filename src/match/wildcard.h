@@ -9,7 +9,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+#include "host/double_byte_rules.h"
+#include "match/double_byte_match.h"
 
 namespace qorv {
 
@@ -33,6 +37,10 @@ class WildcardSet {
 public:
   WildcardSet() = default;
   explicit WildcardSet(const std::vector<std::string> &patterns);
+  // Paths and patterns in a code page of double-byte characters (nullptr:
+  // every character is a byte, or of bytes 0x80 and above, as in UTF-8): a
+  // path that holds one is matched character by character.
+  explicit WildcardSet(const DoubleByteRules *double_byte) : double_byte_(double_byte) {}
   // Patterns are added before the first start().
   void add(std::string_view pattern);
   size_t size() const { return texts_.size(); }
@@ -203,6 +211,15 @@ private:
   // runs placed leftmost in turn, each star taking one byte or more.
   bool search(const Compiled &c, std::string_view path) const;
   void index_by_last_byte(Cursor &cursor) const;
+
+  // Paths with double-byte characters: the exact patterns by their folded
+  // text (the highest of each text) and the others, each a pattern of its own.
+  int64_t double_byte_last_match(std::string_view path, int64_t above) const;
+  void compile_double_byte();
+  const DoubleByteRules *double_byte_ = nullptr;
+  std::unordered_map<std::string, uint32_t> double_byte_exact_;
+  std::vector<uint32_t> double_byte_wild_;  // ascending
+  std::vector<DoubleBytePattern> double_byte_patterns_;  // by pattern
 
   std::vector<std::string> texts_;
   bool compiled_ = false;

@@ -12,7 +12,7 @@ namespace qorv::wildcard_bits {
 inline unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
 
 // Copies `text` to `out` with A-Z folded.
-inline void fold_into(std::string_view text, char *out) { lower_case_copy(text, out); }
+inline void fold_into(std::string_view text, char *out) { ascii_lower_case_copy(text, out); }
 
 inline void set_bit(uint64_t *words, size_t bit) { words[bit / 64] |= uint64_t{1} << (bit % 64); }
 

@@ -212,6 +212,7 @@ bool WildcardSet::search(const Compiled &c, std::string_view path) const {
 }
 
 int64_t WildcardSet::last_match(const Cursor &from, std::string_view path, Rest &scratch, int64_t above) const {
+  if (double_byte_ && holds_double_byte(*double_byte_, path)) return double_byte_last_match(path, above);
   const size_t prefix = from.prefix_length_;
   const std::string_view rest = path.substr(prefix);
   int64_t best = above;

@@ -123,7 +123,7 @@ bool write_dlf(RunState &run) {
         dir = item->host_dir;
         dir_and_slash.assign(*dir).append(1, HOST_PATH_SEPARATOR);
       }
-      append_item_line(text, ht, item->position, dir_and_slash, item->name());
+      append_item_line(text, ht, item->position, dir_and_slash, item->host_name());
     }
     if (text.size() >= PIECE) {
       put(text);

@@ -49,7 +49,7 @@ void want_exact_names(const RunState &run, NameIndex &names) {
 // their own [Layout] definitions.
 void stamp_files(RunState &run, const std::vector<const LayoutRequest *> &align,
                  const std::vector<AcceptedLayout> &layout) {
-  LastMatch align_match, key_match;
+  LastMatch align_match(*run.disc_code_page), key_match(*run.disc_code_page);
   for (const LayoutRequest *r : align) align_match.add(r->file);
   for (const AcceptedLayout &a : layout) {
     if (a.request->replica == REPLICA_NONE)
@@ -90,7 +90,7 @@ void insert_twins(RunState &run) {
 }  // namespace
 
 bool apply_layout_requests(RunState &run) {
-  NameIndex names;
+  NameIndex names(*run.disc_code_page);
   want_exact_names(run, names);
   names.fill(run.fst_entries);
 

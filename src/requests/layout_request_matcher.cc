@@ -6,7 +6,13 @@ void LastMatch::add(std::string_view pattern) {
   // A pattern without wildcards is equality ignoring case; it goes through
   // the same directory states, where it drops out as soon as the entry's
   // directory differs from its own.
-  wild_.add(pattern);
+  if (page_.converts()) {
+    std::string on_disc;
+    page_.to_disc(pattern, on_disc);
+    wild_.add(on_disc);
+  } else {
+    wild_.add(pattern);
+  }
   wild_index_.push_back(count_++);
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/name_positions.h"
+#include "host/disc_code_page.h"
 #include "core/settings_store.h"
 #include "core/file_entry.h"
 #include "match/wildcard.h"
@@ -20,8 +21,11 @@ struct RunState;
 // The disc entries that the exact names of [Layout] and [LbaOrigin] refer
 // to, found by upper-cased disc path (the disc's lookup ignores case). Only
 // the requested names are indexed, so a large tree costs no index of its own.
+// Names are given as the description files spell them and looked up in the
+// disc's code page.
 class NameIndex {
 public:
+  explicit NameIndex(const DiscCodePage &page) : page_(page) {}
   // Makes room for `count` names of `bytes` bytes in all.
   void reserve(size_t count, size_t bytes);
   void want(std::string_view file);
@@ -35,6 +39,10 @@ private:
     return std::string_view(names_).substr(begin, ends_[i] - begin);
   }
 
+  // `file` in the disc's code page (in `scratch` when it converts).
+  std::string_view on_disc(std::string_view file, std::string &scratch) const;
+
+  const DiscCodePage &page_;
   // The wanted names, upper-cased, one after another in one buffer.
   std::string names_;
   std::vector<size_t> ends_;
@@ -48,7 +56,8 @@ private:
 // WildcardSet), from the last one backwards until the first match.
 class LastMatch {
 public:
-  void add(std::string_view pattern);
+  explicit LastMatch(const DiscCodePage &page) : page_(page), wild_(page.double_byte()) {}
+  void add(std::string_view pattern);  // as the description files spell it
   void skip();  // a list position that never matches
   // Index (in the order added) of the last pattern that matches `entry`'s
   // disc path, or -1. Entries come in FST order (a directory before its
@@ -61,6 +70,7 @@ private:
     WildcardSet::Cursor cursor;
   };
 
+  const DiscCodePage &page_;
   size_t count_ = 0;
   WildcardSet wild_;
   std::vector<size_t> wild_index_;  // list index of each pattern of `wild_`

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/disc_text.h"
 #include "core/settings_store.h"
 #include "core/diagnostics.h"
 #include "core/run_state.h"
@@ -123,7 +124,9 @@ bool write_bi2_region(RunState &run) {
 
   if (std::optional<std::vector<std::string>> arguments = find_arguments(run)) {
     print_info(run, "  Arguments=" + quoted_list(*arguments));
-    if (!place_arguments(block, *arguments)) {
+    std::vector<std::string> on_disc;
+    for (const std::string &argument : *arguments) on_disc.push_back(disc_text(run, argument));
+    if (!place_arguments(block, on_disc)) {
       report_error_text(run, "", 0, "Arguments are too long.");
       return false;
     }

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "core/disc_text.h"
 #include "core/settings_store.h"
 #include "core/run_state.h"
 #include "core/system_file_channel.h"
@@ -18,7 +19,7 @@ namespace {
 void copy_prefix(const RunState &run, KeyId key, uint8_t *field, size_t count) {
   const std::string *text = find_text(run.store, key::DiskID, key);
   if (!text) return;
-  std::string_view bytes = text->c_str();  // the text ends at its first zero byte
+  const std::string bytes = disc_text(run, text->c_str());  // the text ends at its first zero byte
   std::copy_n(bytes.begin(), std::min(count, bytes.size()), field);
 }
 

@@ -10,7 +10,7 @@
 #include "core/settings_store.h"
 #include "core/diagnostics.h"
 #include "core/run_state.h"
-#include "host/multibyte_text.h"
+#include "core/disc_text.h"
 #include "core/system_file_channel.h"
 #include "sysarea/header_blocks.h"
 
@@ -38,7 +38,7 @@ bool write_ht_disc_info(RunState &run, std::string_view text) {
 
 bool write_zem_disc_info(RunState &run, std::string_view text) {
   std::array<uint8_t, ZEM_DISC_INFO_BLOCK_SIZE> block{};
-  copy_whole_characters(text, std::span(block).first(ZEM_DISC_INFO_TEXT_SIZE));
+  run.disc_code_page->copy_whole_characters(text, std::span(block).first(ZEM_DISC_INFO_TEXT_SIZE));
   block[0x40] = off_flag(run, key::Hash);
   block[0x41] = off_flag(run, key::Encryption);
   std::copy(block.begin(), block.end(), run.disc_header_copy.begin() + DISC_INFO_OFFSET);
@@ -49,7 +49,7 @@ bool write_zem_disc_info(RunState &run, std::string_view text) {
 
 bool write_disk_info_region(RunState &run) {
   const std::string *info = find_text(run.store, key::DiskID, key::DiskInfo);
-  std::string_view text = info ? info->c_str() : "";  // the text ends at its first zero byte
+  const std::string text = disc_text(run, info ? info->c_str() : "");  // the text ends at its first zero byte
   return run.is_ht() ? write_ht_disc_info(run, text) : write_zem_disc_info(run, text);
 }
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/disc_text.h"
 #include "core/run_state.h"
 #include "match/wildcard.h"
 
@@ -39,10 +40,10 @@ void prune(std::vector<FileEntry> &children, const WildcardSet &patterns, const 
 }  // namespace
 
 void prune_layout_off(RunState &run) {
-  WildcardSet patterns;
+  WildcardSet patterns(run.disc_code_page->double_byte());
   for (const Layer &layer : run.store.layers)
     if (const auto *table = find_table<LayoutTable>(layer, key::LayoutOffForm))
-      for (const LayoutRequest &item : table->items) patterns.add(item.file);
+      for (const LayoutRequest &item : table->items) patterns.add(disc_text(run, item.file));
   if (patterns.size() == 0) return;
 
   const WildcardSet::Cursor root = patterns.start();

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/diagnostics.h"
+#include "core/disc_text.h"
 #include "core/name_positions.h"
 #include "core/run_state.h"
 #include "tree/source_tree_scan.h"
@@ -28,16 +29,33 @@ constexpr size_t MAX_FST_DIR_LENGTH = 4095;
 // would give the disc a directory without a name. A longer one than the
 // limit is refused too: each holder directory keeps its whole disc path, so
 // a path of n bytes would cost up to n * n / 2 bytes.
-bool is_invalid_fst_dir(std::string_view fst_dir) {
-  if (fst_dir.empty() || fst_dir.front() == '\\' || fst_dir.back() == '\\') return true;
-  if (fst_dir.size() > MAX_FST_DIR_LENGTH) return true;
-  return fst_dir.find("\\\\") != std::string_view::npos;
+// The separators of an FST dir as the description file spells it (a trail
+// byte 0x5C of the host's double-byte code page is none).
+std::vector<size_t> separators(std::string_view fst_dir) {
+  std::vector<size_t> found;
+  const DoubleByteRules *rules = DiscCodePage::host().double_byte();
+  for (size_t i = 0; i < fst_dir.size(); i += rules ? rules->character_length(fst_dir, i) : 1)
+    if (fst_dir[i] == '\\') found.push_back(i);
+  return found;
 }
 
-// Where the last component of a disc path begins.
-size_t name_begin(std::string_view path) {
-  size_t slash = path.rfind('\\');
-  return slash == std::string_view::npos ? 0 : slash + 1;
+bool is_invalid_fst_dir(std::string_view fst_dir) {
+  if (fst_dir.empty() || fst_dir.size() > MAX_FST_DIR_LENGTH) return true;
+  const std::vector<size_t> seps = separators(fst_dir);
+  for (size_t i = 0; i < seps.size(); ++i)
+    if (seps[i] == 0 || seps[i] + 1 == fst_dir.size() || (i > 0 && seps[i - 1] + 1 == seps[i])) return true;
+  return false;
+}
+
+// The disc path of the directory that the first `length` bytes of an FST dir
+// name, in the disc's code page; its name begins after the separator `last`
+// (npos: at the start).
+void set_fst_dir_path(const RunState &run, FileEntry &entry, std::string_view fst_dir, size_t length, size_t last) {
+  const size_t begin = last == std::string_view::npos ? 0 : last + 1;
+  std::string path = disc_text(run, fst_dir.substr(0, begin));
+  const size_t name_start = path.size();
+  path += disc_text(run, fst_dir.substr(begin, length - begin));
+  entry.set_disc_path(std::move(path), name_start);
 }
 
 // Which grafted folders the check listed: the scan starts from those
@@ -158,9 +176,10 @@ bool check_path_lists(RunState &run, const MergedPathLists &merged, CheckedFolde
         report_error(run, layer.file_name, item.line, MessageId::NotDirectory, {host_dir});
         ok = false;
       }
-      std::string_view first(item.fst_dir);
-      first = first.substr(0, first.find('\\'));
-      if (top_names.contains(first)) {
+      const std::vector<size_t> seps = separators(item.fst_dir);
+      const std::string_view first =
+          std::string_view(item.fst_dir).substr(0, seps.empty() ? std::string_view::npos : seps[0]);
+      if (top_names.contains(disc_text(run, first))) {
         report_error(run, layer.file_name, item.line, MessageId::DirectoryDuplicated, {first});
         ok = false;
       }
@@ -193,7 +212,9 @@ bool map_path_lists(RunState &run) {
     const PathMapping &item = *merged.items[position];
     FileEntry mapped;
     mapped.kind = KIND_DIRECTORY;
-    mapped.set_disc_path(item.fst_dir, name_begin(item.fst_dir));
+    const std::vector<size_t> seps = separators(item.fst_dir);
+    set_fst_dir_path(run, mapped, item.fst_dir, item.fst_dir.size(),
+                     seps.empty() ? std::string_view::npos : seps.back());
     mapped.set_host_path(host_path_from_description(item.host_dir));  // never made absolute
     if (!scan_directory(run, mapped.children, mapped.own_host_path, mapped.disc_path, folders.listed(position)))
       ok = false;
@@ -201,12 +222,10 @@ bool map_path_lists(RunState &run) {
 
     // Holder directories, one per backslash, built from the deepest up.
     FileEntry top = std::move(mapped);
-    std::string_view fst_dir(item.fst_dir);
-    for (size_t slash = fst_dir.rfind('\\'); slash != std::string_view::npos && slash > 0;
-         slash = fst_dir.rfind('\\', slash - 1)) {
+    for (size_t k = seps.size(); k-- > 0;) {
       FileEntry holder;
       holder.kind = KIND_DIRECTORY;
-      holder.set_disc_path(std::string(fst_dir.substr(0, slash)), name_begin(fst_dir.substr(0, slash)));
+      set_fst_dir_path(run, holder, item.fst_dir, seps[k], k > 0 ? seps[k - 1] : std::string_view::npos);
       holder.children.push_back(std::move(top));
       top = std::move(holder);
     }

@@ -13,8 +13,6 @@
 #include "disc/fst_format.h"
 #include "host/directory_listing.h"
 #include "host/host_path.h"
-#include "host/multibyte_text.h"
-#include "host/name_case.h"
 #include "tree/directory_chain.h"
 
 namespace qorv {
@@ -50,7 +48,8 @@ const char *refusal_text(Verdict verdict) {
 
 struct SortedItem {
   HostItem *item;
-  std::string_view key;  // upper-cased name, kept in the directory's key buffer
+  std::string_view disc_name;  // the name on the disc (the host's, unless converted)
+  std::string_view key;  // upper-cased disc name, kept in the directory's key buffer
   uint64_t head = 0;     // its first eight bytes, big-endian, zero-padded
   Verdict verdict = Verdict::Placed;
   size_t clash_with = 0;  // CaseClash: index (in sorted order) of the entry it clashes with
@@ -78,10 +77,10 @@ uint64_t sort_head(std::string_view key) {
   return head;
 }
 
-// Sibling order: upper-cased names as unsigned bytes (siblings share their
-// host directory, so this is the order of the upper-cased host paths); names
-// equal but for case are ordered by their own bytes, so the order never
-// depends on the host's listing order.
+// Sibling order: upper-cased disc names as unsigned bytes (siblings share
+// their host directory, so this is the order of the upper-cased host paths);
+// names equal but for case are ordered by their own bytes, so the order
+// never depends on the host's listing order.
 bool sibling_less(const SortedItem &a, const SortedItem &b) {
   // Names hold no zero byte, so the padded heads order as the keys do
   // wherever they differ.
@@ -89,6 +88,8 @@ bool sibling_less(const SortedItem &a, const SortedItem &b) {
   // string_view compares through memcmp: unsigned bytes.
   int c = a.key.compare(b.key);
   if (c != 0) return c < 0;
+  if (a.disc_name != b.disc_name) return a.disc_name < b.disc_name;
+  // Names the disc's code page cannot hold share a shown form.
   return std::string_view(a.item->name) < std::string_view(b.item->name);
 }
 
@@ -118,16 +119,36 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
   HostListing &listing = *listed;
   std::vector<HostItem> &items = listing.items;
 
-  // The upper-cased names of one directory share one buffer, as the names do.
-  std::string keys(listing.names.size(), '\0');
-  upper_case_copy(listing.names, keys.data());
+  // The disc names of one directory share one buffer, as the host's names
+  // do: the same buffer unless the disc's code page converts them (a name it
+  // cannot hold is sorted by its shown form, "?" for what it lacks). Their
+  // upper-cased copies share another.
+  const DiscCodePage &page = *run.disc_code_page;
+  std::string converted;
+  std::vector<size_t> disc_sizes;
+  std::vector<bool> unheld;
+  if (page.converts()) {
+    converted.reserve(listing.names.size());
+    disc_sizes.resize(items.size());
+    unheld.resize(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+      const size_t before = converted.size();
+      unheld[i] = !page.to_disc(items[i].name, converted);
+      disc_sizes[i] = converted.size() - before;
+    }
+  }
+  const std::string &disc_names = page.converts() ? converted : listing.names;
+  std::string keys(disc_names.size(), '\0');
+  page.upper_case_copy(disc_names, keys.data());
   std::vector<SortedItem> sorted;
   sorted.reserve(items.size());
   size_t at = 0;
   for (HostItem &item : items) {
-    SortedItem &s = sorted.emplace_back(SortedItem{&item, std::string_view(keys).substr(at, item.name.size())});
+    const size_t size = page.converts() ? disc_sizes[sorted.size()] : item.name.size();
+    SortedItem &s = sorted.emplace_back(SortedItem{&item, std::string_view(disc_names).substr(at, size),
+                                                   std::string_view(keys).substr(at, size)});
     s.head = sort_head(s.key);
-    at += item.name.size();
+    at += size;
   }
   std::sort(sorted.begin(), sorted.end(), sibling_less);
 
@@ -138,11 +159,13 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
   for (size_t i = 0; i < sorted.size(); ++i) {
     SortedItem &s = sorted[i];
     const bool is_dir = s.item->kind == HostItemKind::Directory;
-    if (s.item->kind == HostItemKind::Unnamable) {
+    const bool unnamable =
+        s.item->kind == HostItemKind::Unnamable || (page.converts() && unheld[static_cast<size_t>(s.item - items.data())]);
+    if (unnamable) {
       s.verdict = Verdict::Unnamable;
     } else if (odd_names && s.item->name.find_first_of("\n\r") != std::string_view::npos) {
       s.verdict = Verdict::LineBreak;
-    } else if (odd_names && name_has_backslash(s.item->name)) {
+    } else if (odd_names && page.has_backslash(s.disc_name)) {
       s.verdict = Verdict::Backslash;
     } else if (s.item->kind == HostItemKind::Missing) {
       s.verdict = Verdict::Missing;
@@ -150,7 +173,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
       s.verdict = Verdict::NotAFile;
     } else if (is_dir && chain.holds(s.item->id)) {
       s.verdict = Verdict::LinkLoop;
-    } else if (path_before_name + s.item->name.size() > MAX_DISC_PATH ||
+    } else if (path_before_name + s.disc_name.size() > MAX_DISC_PATH ||
                (is_dir && depth >= MAX_FOLDER_DEPTH)) {
       s.verdict = Verdict::TooDeep;
     } else if (last_placed != SIZE_MAX && sorted[last_placed].key == s.key) {
@@ -176,12 +199,13 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
     }
     entry.host_dir = &host_dir;
     if (disc_dir.empty()) {
-      entry.disc_path = item.name;
+      entry.disc_path = s.disc_name;
     } else {
-      entry.disc_path.reserve(disc_dir.size() + 1 + item.name.size());
-      entry.disc_path.append(disc_dir).append(1, '\\').append(item.name);
+      entry.disc_path.reserve(disc_dir.size() + 1 + s.disc_name.size());
+      entry.disc_path.append(disc_dir).append(1, '\\').append(s.disc_name);
       entry.name_start = static_cast<uint32_t>(disc_dir.size() + 1);
     }
+    if (page.converts() && s.disc_name != item.name) entry.own_host_path = item.name;
   }
 
   // Second walk in sibling order: the messages and the subdirectories come in
@@ -215,7 +239,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
         if (!(entry.kind & 1) || lost) break;
         // The directory's host path is kept once, for all its entries.
         const std::string &dir = run.host_directories.emplace_back(entry.host_path());
-        switch (chain.enter(entry.name(), s.item->id)) {
+        switch (chain.enter(entry.host_name(), s.item->id)) {
           case DirectoryChain::Enter::Entered:
             scan(entry.children, dir, entry.disc_path, depth + 1);
             chain.leave();

@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "host/code_page_932.h"
 #include "match/wildcard.h"
 #include "support/wildcard_reference.h"
 
@@ -181,6 +182,46 @@ TEST(WildcardSet, ManyExactNamesSharingDirectories) {
   EXPECT_EQ(set.last_match(dir, "Dir\\sub", scratch), 6);
   EXPECT_EQ(set.last_match(dir, "Dir\\s", scratch), 4);
   EXPECT_EQ(set.last_match(dir, "Dir\\su", scratch), -1);
+}
+
+TEST(WildcardSet, DoubleByteCharactersMatchWhole) {
+  // Random paths and patterns over characters of code page 932, some of two
+  // bytes (ソ 83 5C and 表 95 5C end with a backslash's byte, Ｂ 82 61 with
+  // an "a"); each character spelled as one byte for the definition. A
+  // pattern of more than 64 characters runs on more than one word.
+  struct Character {
+    const char *bytes;
+    char single;
+  };
+  const Character alphabet[] = {{"a", 'a'},          {"A", 'A'},          {"\\", '\\'},
+                                {"\x83\x5C", '\x81'}, {"\x95\x5C", '\x82'}, {"\x82\x61", '\x83'},
+                                {"\xB1", '\xB1'}};
+  std::mt19937 random(26);
+  auto text = [&](size_t length, bool wild, std::string &single) {
+    std::string bytes;
+    for (size_t i = 0; i < length; ++i) {
+      const size_t k = random() % (wild ? 9 : 7);
+      const Character c = k < 7 ? alphabet[k] : Character{k == 7 ? "*" : "?", k == 7 ? '*' : '?'};
+      bytes += c.bytes;
+      single += c.single;
+    }
+    return bytes;
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::string single_pattern;
+    const std::string pattern = text(round % 50 == 0 ? 70 : random() % 7, true, single_pattern);
+    WildcardSet set(&CodePage932::get().rules());
+    set.add(pattern);
+    const WildcardSet::Cursor start = set.start();
+    WildcardSet::Rest rest;
+    for (int k = 0; k < 20; ++k) {
+      std::string single_path;
+      const std::string path = text(random() % (round % 50 == 0 ? 80 : 8), false, single_path);
+      const bool expected = test::reference_match(single_path.c_str(), single_pattern.c_str());
+      EXPECT_EQ(set.matches(0, path), expected) << pattern << " " << path;
+      EXPECT_EQ(set.last_match(start, path, rest), expected ? 0 : -1) << pattern << " " << path;
+    }
+  }
 }
 
 }  // namespace
