@@ -20,63 +20,92 @@ namespace {
 std::string version_text() { return "QorvImage " + version::number_text() + "\n" + version::kNotice; }
 
 // "0x" and hexadecimal digits, or decimal digits, to a 64-bit number.
-std::string parse_size(const std::string &text, std::optional<uint64_t> &size) {
+bool parse_size(const std::string &text, std::optional<uint64_t> &size) {
   bool hex = text.starts_with("0x") || text.starts_with("0X");
   const char *begin = text.data() + (hex ? 2 : 0), *end = text.data() + text.size();
   uint64_t value = 0;
   auto [at, error] = std::from_chars(begin, end, value, hex ? 16 : 10);
-  if (begin == end || at != end || error != std::errc())
-    return "--size " + text + ": not a byte count (decimal, or hexadecimal with 0x)";
+  if (begin == end || at != end || error != std::errc()) return false;
   size = value;
-  return {};
+  return true;
 }
 
 struct Commands {
   CLI::App *build, *verify, *list, *map;
 };
 
-Commands describe(CLI::App &app, ImageOptions &o, std::string &size_text) {
-  app.set_version_flag("--version", version_text(), "Print the version and exit");
+// Texts of the command line that are set after parsing.
+struct Texts {
+  std::string size;
+  std::string code_page;
+};
+
+Commands describe(CLI::App &app, const ImageRun &run, ImageOptions &o, Texts &texts) {
+  auto text = [&](ImageMessage id) { return image_text(run, id); };
+  // The parser's own words, and what the commands inherit, before any command.
+  auto formatter = app.get_formatter();
+  formatter->label("Usage", text(ImageMessage::UsageUsage));
+  formatter->label("OPTIONS", text(ImageMessage::UsageOptions));
+  formatter->label("SUBCOMMAND", text(ImageMessage::UsageCommand));
+  formatter->label("Positionals", text(ImageMessage::UsagePositionals));
+  formatter->label("REQUIRED", text(ImageMessage::UsageRequired));
+  app.option_defaults()->group(text(ImageMessage::UsageOptionsHeading));
+  app.set_help_flag("-h,--help", text(ImageMessage::UsageHelp));
+  app.set_version_flag("--version", version_text(), text(ImageMessage::UsageVersion));
   app.require_subcommand(1);
-  app.footer("Exit status: 0 success, 1 command line rejected, 2 the work failed.");
+  app.footer(text(ImageMessage::UsageExitStatus));
+  auto command = [&](const char *name, ImageMessage description) {
+    CLI::App *sub = app.add_subcommand(name, text(description));
+    sub->group(text(ImageMessage::UsageCommandsHeading));
+    sub->get_help_ptr()->group(text(ImageMessage::UsageOptionsHeading));  // made before the defaults were taken
+    return sub;
+  };
+  auto code_page = [&](CLI::App *sub) {
+    sub->add_option("--code-page", texts.code_page, text(ImageMessage::UsageCodePage))
+        ->option_text("NAME")
+        ->check(CLI::IsMember({"932", "utf-8", "bytes"}));
+  };
 
-  CLI::App *build = app.add_subcommand("build", "Build a disc image from a DLF and the files it names");
-  build->add_option("-o,--output", o.image_path, "The image to write (default: the DLF's name with .img)")
+  CLI::App *build = command("build", ImageMessage::UsageBuild);
+  build->add_option("-o,--output", o.image_path, text(ImageMessage::UsageOutput))
       ->option_text("IMAGE");
-  build->add_option("--size", size_text, "Make the image BYTES long (decimal or 0x hex; at least the DLF's end)")
+  build->add_option("--size", texts.size, text(ImageMessage::UsageSize))
       ->option_text("BYTES");
-  build->add_option("-C,--directory", o.directory, "Folder that the DLF's relative host paths start from")
+  build->add_option("-C,--directory", o.directory, text(ImageMessage::UsageDirectory))
       ->option_text("DIR");
-  build->add_flag("-q,--quiet", o.quiet, "No progress line");
-  build->add_option("DLF", o.dlf_path, "The disk layout file")->required();
+  build->add_flag("-q,--quiet", o.quiet, text(ImageMessage::UsageQuiet));
+  build->add_option("DLF", o.dlf_path, text(ImageMessage::UsageDlf))->required();
 
-  CLI::App *verify = app.add_subcommand("verify", "Check an image against its DLF and the files it names");
-  verify->add_option("-C,--directory", o.directory, "Folder that the DLF's relative host paths start from")
+  CLI::App *verify = command("verify", ImageMessage::UsageVerify);
+  verify->add_option("-C,--directory", o.directory, text(ImageMessage::UsageDirectory))
       ->option_text("DIR");
-  verify->add_option("DLF", o.dlf_path, "The disk layout file")->required();
-  verify->add_option("IMAGE", o.image_path, "The disc image")->required();
+  code_page(verify);
+  verify->add_option("DLF", o.dlf_path, text(ImageMessage::UsageDlf))->required();
+  verify->add_option("IMAGE", o.image_path, text(ImageMessage::UsageImage))->required();
 
-  CLI::App *list = app.add_subcommand("list", "List what is on a disc image or system file, in FST order");
-  list->add_flag("--json", o.json, "One JSON document: an array of objects");
-  list->add_flag("--long", o.long_form, "Add the FST index, and the index range of each directory");
-  list->add_option("IMAGE", o.image_path, "A disc image, or a system file alone")->required();
+  CLI::App *list = command("list", ImageMessage::UsageList);
+  list->add_flag("--json", o.json, text(ImageMessage::UsageJson));
+  list->add_flag("--long", o.long_form, text(ImageMessage::UsageLong));
+  code_page(list);
+  list->add_option("IMAGE", o.image_path, text(ImageMessage::UsageListImage))->required();
 
-  CLI::App *map = app.add_subcommand("map", "Show where the files of a DLF lie on the disc");
-  map->add_option("--svg", o.svg_path, "Write the map as an SVG picture to FILE instead")->option_text("FILE");
-  map->add_option("--width", o.width, "Columns of the text bar (default 80)")
+  CLI::App *map = command("map", ImageMessage::UsageMap);
+  map->add_option("--svg", o.svg_path, text(ImageMessage::UsageSvg))->option_text("FILE");
+  map->add_option("--width", o.width, text(ImageMessage::UsageWidth))
       ->option_text("N")
       ->check(CLI::Range(10u, 1000u));
-  map->add_option("-C,--directory", o.directory, "Folder that the DLF's relative host paths start from")
+  map->add_option("-C,--directory", o.directory, text(ImageMessage::UsageDirectory))
       ->option_text("DIR");
-  map->add_option("DLF", o.dlf_path, "The disk layout file")->required();
+  code_page(map);
+  map->add_option("DLF", o.dlf_path, text(ImageMessage::UsageDlf))->required();
   return {build, verify, list, map};
 }
 }  // namespace
 
 int parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
-  CLI::App app("Builds, checks, lists and maps disc images from the DLF and system file of QorvMakeDlf.", "QorvImage");
-  std::string size_text;
-  Commands commands = describe(app, run.options, size_text);
+  CLI::App app(image_text(run, ImageMessage::UsageProgram), "QorvImage");
+  Texts texts;
+  Commands commands = describe(app, run, run.options, texts);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {
@@ -87,7 +116,7 @@ int parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
       check_output_stream(run);
       return IMAGE_OK;
     }
-    image_error(run, e.what());
+    image_error(run, ImageMessage::CommandLineRejected, {e.what()});
     image_diag_raw(run, app.help());
     return IMAGE_USAGE;
   }
@@ -96,14 +125,15 @@ int parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
   if (commands.verify->parsed()) o.command = ImageCommand::Verify;
   if (commands.list->parsed()) o.command = ImageCommand::List;
   if (commands.map->parsed()) o.command = ImageCommand::Map;
-  if (!size_text.empty()) {
-    std::string problem = parse_size(size_text, o.image_size);
-    if (!problem.empty()) {
-      image_error(run, problem);
-      image_diag_raw(run, commands.build->help());
-      return IMAGE_USAGE;
-    }
+  if (!texts.size.empty() && !parse_size(texts.size, o.image_size)) {
+    image_error(run, ImageMessage::NotByteCount, {texts.size});
+    image_diag_raw(run, commands.build->help());
+    return IMAGE_USAGE;
   }
+  if (!texts.code_page.empty())
+    o.code_page = texts.code_page == "932"     ? NameEncoding::CodePage932
+                  : texts.code_page == "utf-8" ? NameEncoding::Utf8
+                                               : NameEncoding::Bytes;
   return -1;
 }
 
@@ -124,7 +154,7 @@ int run_image_program(ImageRun &run, int argc, const char *const *argv) {
   if (status < 0) status = run_command(run);
   // A listing, a map or the help that did not arrive is no success.
   if (run.output_error != 0) {
-    image_error(run, "cannot write standard output: " + error_text(run.output_error));
+    image_error(run, ImageMessage::CannotWriteStandardOutput, {error_text(run.output_error)});
     status = IMAGE_FAILED;
   }
   return status;

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "app/image_command_line.h"
+#include "host/environment.h"
 #include "host/interrupt_watch.h"
 #include "host/standard_streams.h"
 #include "image/image_report.h"
@@ -12,12 +13,13 @@ int main(int argc, char **argv) {
   qorv::hold_closed_standard_streams();
   qorv::ImageRun run;
   run.progress = qorv::error_stream_is_terminal();
+  run.language = qorv::host_prefers_japanese() ? qorv::Language::Japanese : qorv::Language::English;
   int status;
   try {
     status = qorv::run_image_program(run, argc, argv);
   } catch (const std::bad_alloc &) {
     // Whatever ran out of memory has been unwound: say so rather than abort.
-    qorv::image_error(run, "out of memory");
+    qorv::image_error(run, qorv::ImageMessage::OutOfMemory);
     status = qorv::IMAGE_FAILED;
   }
   std::cout.flush();

@@ -41,7 +41,7 @@ std::vector<uint32_t> top_level_entries(const FstTable &table) {
 bool read_system_file(ImageRun &run, const std::string &path, SystemArea &area, FstTable &table) {
   DiscFileReader file;
   if (!file.open(path)) {
-    image_error(run, "cannot read the system file " + path + ": " + open_problem(file.error()));
+    image_error(run, ImageMessage::CannotReadSystemFile, {path, open_problem(run, file.error())});
     return false;
   }
   return read_system_area(run, file, path, area) && read_fst(run, file, path, area, table);
@@ -172,7 +172,7 @@ std::string map_text(const DiscMap &map, uint32_t columns) {
   out += "top-level folders:\n";
   for (const MapGroup &g : map.groups) {
     // The name is not cut: a folder's name may be long.
-    std::string name = terminal_text(g.name);
+    std::string name = terminal_text(g.name, map.table.encoding);
     if (name.size() < 20) name.resize(20, ' ');
     std::snprintf(line, sizeof line, " %14s bytes %8s files  ", grouped(g.bytes).c_str(), grouped(g.files).c_str());
     out += "  " + name + line + hex_offset(g.start) + " - " + hex_offset(g.end) + "\n";
@@ -189,11 +189,11 @@ int map_disc(ImageRun &run) {
   }
   // The picture may go to a terminal or /dev/null, but never replaces one
   // of the files the DLF names.
-  const OutputFile svg = output_file(run.options.svg_path, "the map", true);
+  const OutputFile svg = output_file(run.options.svg_path, ImageMessage::TheMap, true);
   bool placed = check_output_place(run, svg);
   if (!make_disc_map(run, map, {svg}) || !placed) return IMAGE_FAILED;
   if (!write_output(run, svg, map_svg(map, run.options.dlf_path))) return IMAGE_FAILED;
-  image_note(run, "Wrote " + run.options.svg_path + ": " + grouped(map.items.size()) + " items");
+  image_note(run, ImageMessage::Wrote, {run.options.svg_path, grouped(map.items.size())});
   return IMAGE_OK;
 }
 

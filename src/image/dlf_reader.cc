@@ -1,6 +1,7 @@
 #include "image/dlf_reader.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 #include "host/disc_file.h"
@@ -22,29 +23,29 @@ int hex_digit(char c) {
 }
 
 // "0x<hex>,\"<name>\"": the name runs to the last quote, which ends the line.
-// Returns an empty text on success, else what is wrong.
-std::string parse_item(std::string_view line, uint64_t &offset, std::string &name) {
-  if (line.size() < 2 || line[0] != '0' || line[1] != 'x') return "an item line must start with 0x";
+// Returns nothing on success, else what is wrong.
+std::optional<ImageMessage> parse_item(std::string_view line, uint64_t &offset, std::string &name) {
+  if (line.size() < 2 || line[0] != '0' || line[1] != 'x') return ImageMessage::ItemLineStart;
   size_t i = 2;
   offset = 0;
   for (; i < line.size() && hex_digit(line[i]) >= 0; ++i) {
-    if (offset >> 60) return "the offset does not fit 64 bits";
+    if (offset >> 60) return ImageMessage::OffsetTooLarge;
     offset = offset << 4 | static_cast<uint64_t>(hex_digit(line[i]));
   }
-  if (i == 2) return "the offset has no hexadecimal digits";
+  if (i == 2) return ImageMessage::OffsetNoDigits;
   if (i + 1 >= line.size() || line[i] != ',' || line[i + 1] != '"')
-    return "the offset must be followed by a comma and a quoted name";
+    return ImageMessage::OffsetNoName;
   size_t last = line.rfind('"');
-  if (last <= i + 1 || last != line.size() - 1) return "the name must end with a quote at the end of the line";
+  if (last <= i + 1 || last != line.size() - 1) return ImageMessage::NameNoQuote;
   name.assign(line.substr(i + 2, last - i - 2));
-  if (name.find('\0') != std::string::npos) return "the name holds a zero byte";
-  return {};
+  if (name.find('\0') != std::string::npos) return ImageMessage::NameZeroByte;
+  return std::nullopt;
 }
 }  // namespace
 
-void DlfStream::error(int32_t line, const std::string &what) {
+void DlfStream::error(int32_t line, ImageMessage what, ImageArgs args) {
   ++errors_;
-  image_error_at(run_, path_, line, what);
+  image_error_at(run_, path_, line, what, args);
 }
 
 bool DlfStream::read_line(std::string &line) {
@@ -60,7 +61,7 @@ bool DlfStream::read_line(std::string &line) {
     if (at_end_) return false;
     if (buffer_.size() - taken_ > MAX_LINE) {
       error(line_number_ + 1 + (has_ahead_ ? 1 : 0),
-            "the line is longer than " + grouped(MAX_LINE) + " bytes: this is no DLF");
+            ImageMessage::LineTooLong, {grouped(MAX_LINE)});
       at_end_ = true;
       buffer_.clear();
       taken_ = 0;
@@ -72,7 +73,7 @@ bool DlfStream::read_line(std::string &line) {
     buffer_.resize(kept + CHUNK);
     int64_t n = file_.read_at(file_offset_, buffer_.data() + kept, CHUNK);
     if (n < 0) {
-      error(line_number_ + 1, "cannot read the DLF further: " + error_text(file_.error()));
+      error(line_number_ + 1, ImageMessage::CannotReadDlfFurther, {error_text(file_.error())});
       n = 0;
       kept = 0;
     }
@@ -97,15 +98,14 @@ bool DlfStream::open(DlfHeader &header) {
   // Only a regular file: a device or FIFO would never end.
   if (!file_.open(path_)) {
     ++errors_;
-    image_error(run_, "cannot read the DLF " + path_ + ": " + open_problem(file_.error()));
+    image_error(run_, ImageMessage::CannotReadDlf, {path_, open_problem(run_, file_.error())});
     return false;
   }
   bool read = advance();
   if (read && line_.starts_with("\xEF\xBB\xBF")) line_.erase(0, 3);  // a byte-order mark an editor added
   if (!read && errors_ > 0) return false;  // reported by read_line
   if (!read || (line_ != "v2.00" && line_ != "v1.00")) {
-    error(1, line_number_ == 0 ? "the file is empty; a DLF starts with v1.00 or v2.00"
-                               : "not a DLF: the first line must be v1.00 or v2.00");
+    error(1, line_number_ == 0 ? ImageMessage::DlfEmpty : ImageMessage::NotDlf);
     return false;
   }
   header.zem = line_ == "v2.00";
@@ -114,7 +114,7 @@ bool DlfStream::open(DlfHeader &header) {
     bool read = advance();
     std::string_view line = read ? std::string_view(line_) : std::string_view();
     if (!line.starts_with(key) || line.size() <= key.size() || line.back() != '"') {
-      error(2, "a v2.00 DLF must name its configuration file on line 2: ZEM_CONFIG_FILE,\"<file>\"");
+      error(2, ImageMessage::NoConfigLine);
     } else {
       header.config_path.assign(line.substr(key.size(), line.size() - key.size() - 1));
       header.config_line = 2;
@@ -129,31 +129,31 @@ bool DlfStream::next(DlfItem &item) {
     has_ahead_ = read_line(ahead_);
     bool last = !has_ahead_;
     uint64_t offset = 0;
-    std::string problem = parse_item(line_, offset, item.host_path);
-    if (!problem.empty()) {
-      error(line_number_, problem);
+    std::optional<ImageMessage> problem = parse_item(line_, offset, item.host_path);
+    if (problem) {
+      error(line_number_, *problem);
       if (last) break;
       continue;
     }
     if (offset < previous_)
-      error(line_number_, "offset " + hex_offset(offset) + " is below the one before it (" + hex_offset(previous_) + ")");
+      error(line_number_, ImageMessage::OffsetBelow, {hex_offset(offset), hex_offset(previous_)});
     previous_ = std::max(previous_, offset);
     if (last) {
       if (!item.host_path.empty())
-        error(line_number_, "the DLF ends without its closing line (an empty name): it may be cut short");
+        error(line_number_, ImageMessage::NoClosingName);
       closing_offset_ = offset;
       closing_line_ = line_number_;
       break;
     }
     if (item.host_path.empty()) continue;  // a gap marker: nothing to place
-    if (first_item_ && offset != 0) error(line_number_, "the first item must be the system file at offset 0");
+    if (first_item_ && offset != 0) error(line_number_, ImageMessage::FirstNotSystem);
     first_item_ = false;
     item.offset = offset;
     item.line = line_number_;
     return true;
   }
-  if (closing_line_ == 0 && errors_ == 0) error(line_number_, "the DLF ends before its closing line");
-  if (first_item_ && errors_ == 0) error(line_number_, "the DLF holds no system file at offset 0");
+  if (closing_line_ == 0 && errors_ == 0) error(line_number_, ImageMessage::EndsBeforeClosing);
+  if (first_item_ && errors_ == 0) error(line_number_, ImageMessage::NoSystemFile);
   return false;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/disc_file.h"
+#include "image/image_catalog.h"
 #include "image/image_run.h"
 
 namespace qorv {
@@ -46,7 +47,7 @@ private:
   // The next line of the file into `line` (without its LF or CR LF); false at
   // the end, or (reported) for a line too long to be a DLF's.
   bool read_line(std::string &line);
-  void error(int32_t line, const std::string &what);
+  void error(int32_t line, ImageMessage what, ImageArgs args = {});
 
   ImageRun &run_;
   std::string path_;

@@ -39,15 +39,15 @@ struct FstParse {
   std::vector<uint8_t> window{};
   uint64_t window_start = 0;
 
-  void problem(uint64_t index, const std::string &what) {
-    image_error(run, file_name + ": FST entry " + std::to_string(index) + ": " + what);
+  void problem(uint64_t index, ImageMessage what, ImageArgs args = {}) {
+    image_error(run, ImageMessage::FstEntryProblem, {file_name, std::to_string(index), image_text(run, what, args)});
   }
 
   bool read(uint64_t fst_offset, void *buffer, uint64_t length) {
     int64_t n = file.read_at(area.fst_position + fst_offset, buffer, length);
     if (n >= 0 && static_cast<uint64_t>(n) == length) return true;
-    image_error(run, "cannot read the FST of " + file_name + ": " +
-                         (n < 0 ? error_text(file.error()) : std::string("the file is shorter than it was")));
+    image_error(run, ImageMessage::CannotReadFst,
+                {file_name, n < 0 ? error_text(file.error()) : image_text(run, ImageMessage::FileShorter)});
     return false;
   }
 
@@ -65,19 +65,19 @@ struct FstParse {
   bool name_at(uint64_t index, uint32_t offset, FstEntry &entry) {
     const std::string &names = table.names;
     if (offset >= names.size()) {
-      problem(index, "name offset " + hex_offset(offset) + " lies outside the name table");
+      problem(index, ImageMessage::NameOutside, {hex_offset(offset)});
       return false;
     }
     size_t room = std::min<size_t>(names.size() - offset, MAX_DISC_PATH + 1);
     const void *zero = std::memchr(names.data() + offset, 0, room);
     if (!zero) {
-      problem(index, room > MAX_DISC_PATH ? "its name at " + hex_offset(offset) + " is longer than " + grouped(MAX_DISC_PATH) + " bytes"
-                                         : "its name at " + hex_offset(offset) + " has no terminating zero byte");
+      if (room > MAX_DISC_PATH) problem(index, ImageMessage::NameTooLong, {hex_offset(offset), grouped(MAX_DISC_PATH)});
+      else problem(index, ImageMessage::NameNoZero, {hex_offset(offset)});
       return false;
     }
     size_t size = static_cast<size_t>(static_cast<const char *>(zero) - (names.data() + offset));
     if (size == 0) {
-      problem(index, "its name is empty");
+      problem(index, ImageMessage::NameEmpty);
       return false;
     }
     entry.name_at = offset;
@@ -92,7 +92,7 @@ struct FstParse {
   bool copy_list(uint64_t index, uint32_t offset, FstEntry &entry) {
     const uint64_t start = names_start + offset;
     auto overlap = [&](uint32_t owner) {
-      problem(index, "its copy list at " + hex_offset(offset) + " overlaps that of FST entry " + std::to_string(owner));
+      problem(index, ImageMessage::CopyListOverlaps, {hex_offset(offset), std::to_string(owner)});
       return false;
     };
     auto after = claimed.upper_bound(start);
@@ -104,7 +104,7 @@ struct FstParse {
     for (;; at += 4) {
       if (at + 4 > area.fst_size) {
         table.copy_words.resize(entry.first_copy);
-        problem(index, "its copy list at " + hex_offset(offset) + " runs beyond the end of the FST");
+        problem(index, ImageMessage::CopyListPastEnd, {hex_offset(offset)});
         return false;
       }
       if (at + 4 > room) {
@@ -117,8 +117,8 @@ struct FstParse {
       const uint64_t copies = table.copy_words.size() - entry.first_copy + 1;
       if (copies > area.user_area_length / each) {
         table.copy_words.resize(entry.first_copy);
-        problem(index, "its copy list at " + hex_offset(offset) + " holds more copies of its " + grouped(entry.size) +
-                           " bytes than the user area of " + grouped(area.user_area_length) + " bytes can hold");
+        problem(index, ImageMessage::CopyListTooLong,
+                {hex_offset(offset), grouped(entry.size), grouped(area.user_area_length)});
         return false;
       }
       table.copy_words.push_back(*word);
@@ -126,7 +126,7 @@ struct FstParse {
     claimed[start] = {at + 4, static_cast<uint32_t>(index)};
     entry.copy_count = static_cast<uint32_t>(table.copy_words.size() - entry.first_copy);
     if (entry.copy_count == 0) {
-      problem(index, "its copy list is empty");
+      problem(index, ImageMessage::CopyListEmpty);
       return false;
     }
     entry.offset = table.copy(entry, 0);
@@ -136,21 +136,22 @@ struct FstParse {
   // The root: a directory whose next index is the number of entries.
   std::optional<uint64_t> entry_count() {
     if (area.fst_size < FST_RECORD_SIZE) {
-      image_error(run, file_name + ": the FST of " + std::to_string(area.fst_size) + " bytes cannot hold its root entry");
+      image_error(run, ImageMessage::FstTooSmall, {file_name, std::to_string(area.fst_size)});
       return std::nullopt;
     }
     std::array<uint8_t, FST_RECORD_SIZE> bytes{};
     if (!read(0, bytes.data(), bytes.size())) return std::nullopt;
     std::optional<FstRecord> root = decode_fst_record(bytes, fst_format(area.mode, true));
     if (!root || !root->is_directory()) {
-      problem(0, "the root is not a directory");
+      problem(0, ImageMessage::RootNotDirectory);
       return std::nullopt;
     }
     const uint64_t count = root->next();
     if (count == 0 || count > area.fst_size / FST_RECORD_SIZE || count > MAX_FST_ENTRIES) {
-      problem(0, "entry count " + std::to_string(count) + " that " +
-                     (count > MAX_FST_ENTRIES ? "no FST can hold (its name table allows " + grouped(MAX_FST_ENTRIES) + ")"
-                                              : "the FST's " + grouped(area.fst_size) + " bytes cannot hold"));
+      if (count > MAX_FST_ENTRIES)
+        problem(0, ImageMessage::CountBeyondAnyFst, {std::to_string(count), grouped(MAX_FST_ENTRIES)});
+      else
+        problem(0, ImageMessage::CountBeyondFst, {std::to_string(count), grouped(area.fst_size)});
       return std::nullopt;
     }
     return count;
@@ -168,27 +169,25 @@ struct FstParse {
     if (!name_at(i, record.name_offset, entry)) return false;
     const size_t path_length = (holder.index == 0 ? 0 : holder.path_length + 1) + entry.name_size;
     if (path_length > MAX_DISC_PATH) {
-      problem(i, "its disc path of " + grouped(path_length) + " bytes is longer than the " + grouped(MAX_DISC_PATH) +
-                     " a disc path may take");
+      problem(i, ImageMessage::PathTooLong, {grouped(path_length), grouped(MAX_DISC_PATH)});
       fatal = true;
       return false;
     }
     const FstEntry &before = table.entries[static_cast<size_t>(i - 1)];
     const bool after_mirrored = i > 1 && before.kind == FstKind::File && before.replica == ReplicaKind::Mirrored;
     if (entry.is_twin() != after_mirrored) {
-      problem(i, entry.is_twin() ? "a mirror twin that follows no mirrored file" : "the mirrored file before it has no twin");
+      problem(i, entry.is_twin() ? ImageMessage::TwinWithoutFile : ImageMessage::MirroredWithoutTwin);
       return false;
     }
     if (entry.is_directory()) {
       if (record.parent() != holder.index) {
-        problem(i, "parent index " + std::to_string(record.parent()) + ", but it lies in directory " + std::to_string(holder.index));
+        problem(i, ImageMessage::ParentDiffers, {std::to_string(record.parent()), std::to_string(holder.index)});
       } else if (record.next() <= i) {
-        problem(i, "its range ends at " + std::to_string(record.next()) + ", at or before the directory itself");
+        problem(i, ImageMessage::RangeBackwards, {std::to_string(record.next())});
       } else if (record.next() > holder.next) {
-        problem(i, "its range ends at " + std::to_string(record.next()) + ", beyond its parent's end " +
-                       std::to_string(holder.next));
+        problem(i, ImageMessage::RangeBeyondParent, {std::to_string(record.next()), std::to_string(holder.next)});
       } else if (holder.depth + 1 > MAX_FOLDER_DEPTH) {
-        problem(i, "a folder more than " + grouped(MAX_FOLDER_DEPTH) + " levels below the root");
+        problem(i, ImageMessage::FolderTooDeep, {grouped(MAX_FOLDER_DEPTH)});
         fatal = true;
       } else {
         entry.next = record.next();
@@ -256,12 +255,36 @@ bool read_fst(ImageRun &run, DiscFileReader &file, const std::string &name, cons
     std::optional<FstRecord> record = decode_fst_record(bytes.first<FST_RECORD_SIZE>(), format);
     if (!record) {
       table.entries[static_cast<size_t>(i)].parent = open.back().index;
-      p.problem(i, "unknown entry type " + hex_offset(bytes[0], 2));
+      p.problem(i, ImageMessage::UnknownEntryType, {hex_offset(bytes[0], 2)});
       continue;
     }
     p.take(i, *record, open, fatal);
   }
-  return run.error_count == errors_before;
+  if (run.error_count != errors_before) return false;
+  table.encoding = choose_name_encoding(run, name, table);
+  return true;
+}
+
+NameEncoding choose_name_encoding(ImageRun &run, const std::string &name, const FstTable &table) {
+  auto not_decoding = [&](NameEncoding encoding) {
+    uint64_t count = 0;
+    for (size_t i = 1; i < table.entries.size(); ++i)
+      if (!decodes_whole(table.name(table.entries[i]), encoding)) ++count;
+    return count;
+  };
+  if (run.options.code_page) {
+    const NameEncoding given = *run.options.code_page;
+    const uint64_t failing = given == NameEncoding::Bytes ? 0 : not_decoding(given);
+    if (failing != 0)
+      image_warning(run, ImageMessage::NamesNotInCodePage,
+                    {grouped(failing), name,
+                     given == NameEncoding::Utf8 ? "UTF-8" : image_text(run, ImageMessage::CodePage932)});
+    return given;
+  }
+  if (not_decoding(NameEncoding::Utf8) == 0) return NameEncoding::Utf8;
+  if (not_decoding(NameEncoding::CodePage932) == 0) return NameEncoding::CodePage932;
+  image_warning(run, ImageMessage::NamesInNeither, {name});
+  return NameEncoding::Bytes;
 }
 
 void for_each_fst_path(const FstTable &table,

@@ -16,6 +16,7 @@
 #include "disc/fst_format.h"
 #include "host/disc_file.h"
 #include "image/image_run.h"
+#include "image/shown_text.h"
 #include "image/system_area_reader.h"
 
 namespace qorv {
@@ -45,15 +46,22 @@ struct FstTable {
   std::string names;                 // the name table, as far as entries may point into it
   std::vector<FstEntry> entries;
   std::vector<uint32_t> copy_words;  // the copied files' copy lists, without their end words
+  NameEncoding encoding = NameEncoding::Utf8;  // of the names, as they are shown
 
   std::string_view name(const FstEntry &entry) const { return std::string_view(names).substr(entry.name_at, entry.name_size); }
   uint64_t copy(const FstEntry &entry, uint32_t k) const { return copy_position(copy_words[entry.first_copy + k]); }
 };
 
 // Reads the FST that `area` points to. Every problem is reported with the FST
-// index it was found at; false when there was any.
+// index it was found at; false when there was any. Then decides how the
+// names are shown (choose_name_encoding).
 bool read_fst(ImageRun &run, DiscFileReader &file, const std::string &name, const SystemArea &area,
               FstTable &table);
+
+// The encoding of the names: the one --code-page gives, or UTF-8 when every
+// name is valid UTF-8, else code page 932 when every name decodes, else
+// bytes. A warning names `name` when names do not decode.
+NameEncoding choose_name_encoding(ImageRun &run, const std::string &name, const FstTable &table);
 
 // Calls `visit` for every entry in FST order with its disc path: names joined
 // by "/", a directory ending with "/", the root "/".

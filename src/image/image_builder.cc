@@ -22,19 +22,17 @@ void check_build_target(ImageRun &run, const std::string &dlf, const CheckedDlf 
   if (header.zem && !header.config_path.empty()) {
     std::string config = item_host_path(run.options.directory, header.config_path);
     DiscFileStatus status = disc_file_status(config);
-    if (status.kind != DiscFileKind::Regular)
-      image_error_at(run, dlf, header.config_line,
-                     "the configuration file " + config + " " +
-                         (status.kind == DiscFileKind::Missing ? "cannot be found: " + error_text(status.error)
-                                                               : std::string("is not a regular file")));
+    if (status.kind == DiscFileKind::Missing)
+      image_error_at(run, dlf, header.config_line, ImageMessage::ConfigMissing, {config, error_text(status.error)});
+    else if (status.kind != DiscFileKind::Regular)
+      image_error_at(run, dlf, header.config_line, ImageMessage::ConfigNotRegular, {config});
   }
   check_output_place(run, image);
   if (run.options.image_size && *run.options.image_size < checked.closing_offset)
-    image_error(run, "--size " + hex_offset(*run.options.image_size) + " is below the DLF's closing offset " +
-                         hex_offset(checked.closing_offset));
+    image_error(run, ImageMessage::SizeBelowClosing,
+                {hex_offset(*run.options.image_size), hex_offset(checked.closing_offset)});
   if (run.options.image_size && *run.options.image_size > LARGEST_FILE_SIZE)
-    image_error(run, "--size " + hex_offset(*run.options.image_size) + " is past " + hex_offset(LARGEST_FILE_SIZE) +
-                         ", the largest size of a file");
+    image_error(run, ImageMessage::SizePastLargest, {hex_offset(*run.options.image_size), hex_offset(LARGEST_FILE_SIZE)});
 }
 
 // Copies every item into `image`, reading the DLF a second time for the
@@ -49,35 +47,35 @@ bool copy_items(ImageRun &run, const std::string &dlf, const CheckedDlf &checked
     progress.update(before + done);
     return !watch.interrupted();
   };
-  auto fail = [&](int32_t line, const std::string &text) {
+  auto fail = [&](int32_t line, ImageMessage id, ImageArgs args) {
     progress.finish();
-    if (line > 0) image_error_at(run, dlf, line, text);
-    else image_error(run, text);
+    if (line > 0) image_error_at(run, dlf, line, id, args);
+    else image_error(run, id, args);
     return false;
   };
   DlfStream stream(run, dlf);
   DlfHeader header;
   DlfItem line;
-  if (!stream.open(header)) return fail(0, "the DLF " + dlf + " changed while the image was written");
+  if (!stream.open(header)) return fail(0, ImageMessage::DlfChanged, {dlf});
   for (const CheckedItem &item : checked.items) {
     if (!stream.next(line) || line.offset != item.offset || line.line != item.line)
-      return fail(0, "the DLF " + dlf + " changed while the image was written");
+      return fail(0, ImageMessage::DlfChanged, {dlf});
     std::string path = item_host_path(run.options.directory, line.host_path);
     DiscFileReader source;
     bool same = source.open(path) && item.same_file(source.status());
-    if (!same || source.status().size != item.size)
-      return fail(item.line, path + (!same ? " was replaced or removed" : " changed its size (from " +
-                                         grouped(item.size) + " to " + grouped(source.status().size) + " bytes)") +
-                                 " after it was checked");
+    if (!same) return fail(item.line, ImageMessage::ReplacedAfterCheck, {path});
+    if (source.status().size != item.size)
+      return fail(item.line, ImageMessage::ResizedAfterCheck,
+                  {path, grouped(item.size), grouped(source.status().size)});
     CopyStatus status = copy_range(copier, source.fd(), image.fd(), item.offset, item.size);
     if (status == CopyStatus::Copied && disc_file_status(source.fd()).size != item.size)
       status = CopyStatus::SourceShort;  // it grew while it was copied
     switch (status) {
       case CopyStatus::Copied: break;
-      case CopyStatus::Interrupted: return fail(0, "interrupted; " + image_name + " was not written");
-      case CopyStatus::SourceShort: return fail(item.line, path + " changed its size while it was copied");
-      case CopyStatus::ReadFailed: return fail(item.line, "cannot read " + path + ": " + error_text(copier.error));
-      case CopyStatus::WriteFailed: return fail(0, "cannot write " + image_name + ": " + error_text(copier.error));
+      case CopyStatus::Interrupted: return fail(0, ImageMessage::Interrupted, {image_name});
+      case CopyStatus::SourceShort: return fail(item.line, ImageMessage::ResizedWhileCopied, {path});
+      case CopyStatus::ReadFailed: return fail(item.line, ImageMessage::CannotRead, {path, error_text(copier.error)});
+      case CopyStatus::WriteFailed: return fail(0, ImageMessage::CannotWrite, {image_name, error_text(copier.error)});
     }
     before += item.size;
   }
@@ -99,7 +97,7 @@ int build_image(ImageRun &run) {
   double start = monotonic_seconds();
   const std::string &dlf = run.options.dlf_path;
   std::string image = run.options.image_path.empty() ? default_image_path(dlf) : run.options.image_path;
-  const OutputFile output = output_file(image, "the image", false);
+  const OutputFile output = output_file(image, ImageMessage::TheImage, false);
   CheckedDlf checked;
   if (!check_dlf(run, dlf, {output}, {.keep_paths = false}, checked) && checked.items.empty()) return IMAGE_FAILED;
   check_build_target(run, dlf, checked, output);
@@ -115,35 +113,32 @@ int build_image(ImageRun &run) {
   // A symbolic link named as the image stays: the file it leads to is replaced.
   ReplacementFile temporary;
   if (!temporary.create(output.target.end_path)) {
-    image_error(run, "cannot create a file beside " + image + ": " + error_text(temporary.error()));
+    image_error(run, ImageMessage::CannotCreateBeside, {image, error_text(temporary.error())});
     return IMAGE_FAILED;
   }
   if (!copy_items(run, dlf, checked, temporary, image, watch, data_bytes)) return IMAGE_FAILED;
   if (!temporary.set_length(image_size)) {
-    image_error(run, "cannot extend " + image + " to " + grouped(image_size) + " bytes: " +
-                         error_text(temporary.error()));
+    image_error(run, ImageMessage::CannotExtend, {image, grouped(image_size), error_text(temporary.error())});
     return IMAGE_FAILED;
   }
   if (watch.interrupted()) {
-    image_error(run, "interrupted; " + image + " was not written");
+    image_error(run, ImageMessage::Interrupted, {image});
     return IMAGE_FAILED;
   }
   if (!temporary.commit()) {
-    image_error(run, "cannot write " + image + ": " + error_text(temporary.error()));
+    image_error(run, ImageMessage::CannotWrite, {image, error_text(temporary.error())});
     return IMAGE_FAILED;
   }
 
   double seconds = monotonic_seconds() - start;
   DiscFileStatus written = disc_file_status(image);
   char timing[64];
-  std::snprintf(timing, sizeof timing, "%.2f s", seconds);
-  image_note(run, "Built " + image + ": " + grouped(checked.items.size()) + " items, " + grouped(data_bytes) +
-                      " data bytes, image " + grouped(image_size) + " bytes, " + grouped(written.allocated) +
-                      " bytes allocated, " + timing + ", " +
-                      binary_size(seconds > 0 ? static_cast<double>(data_bytes) / seconds : 0) + "/s");
+  std::snprintf(timing, sizeof timing, "%.2f", seconds);
+  image_note(run, ImageMessage::Built,
+             {image, grouped(checked.items.size()), grouped(data_bytes), grouped(image_size), grouped(written.allocated),
+              timing, binary_size(seconds > 0 ? static_cast<double>(data_bytes) / seconds : 0)});
   if (checked.header.zem)
-    image_note(run, "The configuration file " + item_host_path(run.options.directory, checked.header.config_path) +
-                        " is not part of the image: give it to the disc emulator beside it.");
+    image_note(run, ImageMessage::ConfigNotInImage, {item_host_path(run.options.directory, checked.header.config_path)});
   return IMAGE_OK;
 }
 

@@ -56,7 +56,7 @@ void for_each_list_row(const SystemArea &area, const FstTable &table,
 }
 
 namespace {
-std::string text_line(const ListRow &row, int width, bool long_form) {
+std::string text_line(const ListRow &row, int width, bool long_form, NameEncoding encoding) {
   std::string offset = row.has_offset ? hex_offset(row.offset, width) : "-";
   char head[96];
   std::snprintf(head, sizeof head, "%-*s %12s  ", width + 2, offset.c_str(),
@@ -76,16 +76,16 @@ std::string text_line(const ListRow &row, int width, bool long_form) {
   }
   // A name may hold any bytes: a line feed would forge a row, an escape
   // sequence drive the terminal.
-  line += row.kind == "system" ? "[" + row.path + "]" : terminal_text(row.path);
+  line += row.kind == "system" ? "[" + row.path + "]" : terminal_text(row.path, encoding);
   if (!row.replica.empty())
     line += row.copy >= 0 ? "  (copy " + std::to_string(row.copy) + ")" : "  (" + row.replica + ")";
   return line + "\n";
 }
 
-nlohmann::json json_row(const ListRow &row) {
+nlohmann::json json_row(const ListRow &row, NameEncoding encoding) {
   nlohmann::json j;
-  // Disc names are bytes: invalid UTF-8 is replaced rather than refused.
-  j["path"] = row.path;
+  // Disc names are bytes: what does not decode is replaced rather than refused.
+  j["path"] = utf8_text(row.path, encoding);
   j["kind"] = row.kind;
   if (row.has_offset) j["offset"] = row.offset;
   if (row.kind != "directory") j["size"] = row.size;
@@ -102,8 +102,7 @@ int list_image(ImageRun &run) {
   const std::string &name = run.options.image_path;
   DiscFileReader file;
   if (!file.open(name)) {
-    image_error(run, "cannot read " + name + ": " +
-                         open_problem(file.error()));
+    image_error(run, ImageMessage::CannotRead, {name, open_problem(run, file.error())});
     return IMAGE_FAILED;
   }
   SystemArea area;
@@ -117,9 +116,9 @@ int list_image(ImageRun &run) {
     if (run.output_error != 0) return;  // the rest would be lost too
     if (run.options.json) {
       text += first ? "\n " : ",\n ";
-      text += json_row(row).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+      text += json_row(row, table.encoding).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     } else {
-      text += text_line(row, width, run.options.long_form);
+      text += text_line(row, width, run.options.long_form, table.encoding);
     }
     first = false;
     if (text.size() > (1u << 16)) {

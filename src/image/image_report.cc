@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "host/disc_file.h"
+#include "host/multibyte_text.h"
 
 namespace qorv {
 
@@ -16,23 +17,30 @@ void put(std::ostream *stream, std::string_view text) {
 void error_line(ImageRun &run, std::string text) {
   ++run.error_count;
   if (run.error_count > IMAGE_ERROR_LIMIT) return;
-  if (run.error_count == IMAGE_ERROR_LIMIT) text = "Error: too many errors; the rest are not shown";
+  if (run.error_count == IMAGE_ERROR_LIMIT) text = "Error: " + image_text(run, ImageMessage::TooManyErrors);
   put(run.diag_stream, text);
   put(run.diag_stream, "\n");
 }
 }  // namespace
 
-void image_error(ImageRun &run, std::string_view text) {
-  error_line(run, "Error: " + std::string(text));
+std::string image_text(const ImageRun &run, ImageMessage id, ImageArgs args) {
+  return fill_placeholders(host_message_text(image_catalog_text(id, run.language)), args);
 }
 
-void image_error_at(ImageRun &run, std::string_view file, int32_t line, std::string_view text) {
-  error_line(run, "Error:" + std::string(file) + ", " + std::to_string(line) + ": " + std::string(text));
+void image_error(ImageRun &run, ImageMessage id, ImageArgs args) { image_error_text(run, image_text(run, id, args)); }
+
+void image_error_text(ImageRun &run, std::string_view text) { error_line(run, "Error: " + std::string(text)); }
+
+void image_error_at(ImageRun &run, std::string_view file, int32_t line, ImageMessage id, ImageArgs args) {
+  error_line(run, "Error:" + std::string(file) + ", " + std::to_string(line) + ": " + image_text(run, id, args));
 }
 
-void image_note(ImageRun &run, std::string_view text) {
-  put(run.diag_stream, text);
-  put(run.diag_stream, "\n");
+void image_warning(ImageRun &run, ImageMessage id, ImageArgs args) {
+  put(run.diag_stream, "Warning: " + image_text(run, id, args) + "\n");
+}
+
+void image_note(ImageRun &run, ImageMessage id, ImageArgs args) {
+  put(run.diag_stream, image_text(run, id, args) + "\n");
 }
 
 void image_diag_raw(ImageRun &run, std::string_view text) { put(run.diag_stream, text); }
@@ -49,8 +57,8 @@ void check_output_stream(ImageRun &run) {
   if (run.output_error == 0 && !*run.out_stream) run.output_error = errno != 0 ? errno : EIO;
 }
 
-std::string open_problem(int error) {
-  return error == ENODEV ? "not a regular file" : error_text(error);
+std::string open_problem(const ImageRun &run, int error) {
+  return error == ENODEV ? image_text(run, ImageMessage::NotRegularFile) : error_text(error);
 }
 
 std::string hex_offset(uint64_t value, int width) {

@@ -1,11 +1,13 @@
 // QorvImage's messages, in the form the tool family uses: "Error: text" or,
-// for a line of a file, "Error:FILE, LINE: text". Errors are counted.
+// for a line of a file, "Error:FILE, LINE: text". Errors are counted. Texts
+// come from the catalog in the run's language.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "image/image_catalog.h"
 #include "image/image_run.h"
 
 namespace qorv {
@@ -14,10 +16,18 @@ namespace qorv {
 // (a binary file given as a DLF would otherwise print one per line).
 inline constexpr int32_t IMAGE_ERROR_LIMIT = 100;
 
-void image_error(ImageRun &run, std::string_view text);
-void image_error_at(ImageRun &run, std::string_view file, int32_t line, std::string_view text);
+// The catalog text of `id` in the run's language and the host's encoding,
+// its placeholders filled.
+std::string image_text(const ImageRun &run, ImageMessage id, ImageArgs args = {});
+
+void image_error(ImageRun &run, ImageMessage id, ImageArgs args = {});
+void image_error_at(ImageRun &run, std::string_view file, int32_t line, ImageMessage id, ImageArgs args = {});
+// "Warning: text", not counted.
+void image_warning(ImageRun &run, ImageMessage id, ImageArgs args = {});
 // A line of information on the diagnostic stream.
-void image_note(ImageRun &run, std::string_view text);
+void image_note(ImageRun &run, ImageMessage id, ImageArgs args = {});
+// An error whose text is made elsewhere (the command-line parser's).
+void image_error_text(ImageRun &run, std::string_view text);
 // Raw text on the diagnostic stream (the progress line).
 void image_diag_raw(ImageRun &run, std::string_view text);
 // Text on the output stream. After a failed write nothing more is written,
@@ -29,7 +39,7 @@ void check_output_stream(ImageRun &run);
 
 // Why a file could not be opened for reading: the errno text, or "not a
 // regular file" for a device, FIFO or socket (which are refused).
-std::string open_problem(int error);
+std::string open_problem(const ImageRun &run, int error);
 
 // "0x" and `value` in lower-case hexadecimal, zero-padded to `width` digits.
 std::string hex_offset(uint64_t value, int width = 0);

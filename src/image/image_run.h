@@ -9,6 +9,9 @@
 #include <ostream>
 #include <string>
 
+#include "core/message_catalog.h"
+#include "image/shown_text.h"
+
 namespace qorv {
 
 enum class ImageCommand { None, Build, Verify, List, Map };
@@ -24,12 +27,14 @@ struct ImageOptions {
   bool long_form = false;              // list --long
   std::string svg_path;                // map --svg
   uint32_t width = 80;                 // map --width
+  std::optional<NameEncoding> code_page;  // list, map, verify --code-page; none: detected from the names
 };
 
 struct ImageRun {
   std::ostream *diag_stream = &std::cerr;  // messages, progress, summary
   std::ostream *out_stream = &std::cout;   // listings and maps
   ImageOptions options;
+  Language language = Language::English;  // of messages, usage texts and summary lines
   bool progress = false;  // draw the progress line (set when stderr is a terminal)
   int32_t error_count = 0;
   int output_error = 0;  // errno of the first failed write to `out_stream`; nothing is written after it

@@ -28,7 +28,7 @@ void compare_item(ImageRun &run, const std::string &dlf, const CheckedItem &item
                   DiscFileReader &image, const std::string &image_name, Comparer &buffers) {
   DiscFileReader file;
   if (!file.open(path)) {
-    image_error_at(run, dlf, item.line, "cannot read " + path + ": " + error_text(file.error()));
+    image_error_at(run, dlf, item.line, ImageMessage::CannotRead, {path, error_text(file.error())});
     return;
   }
   uint64_t size = file.status().size, differing = 0, first = 0;
@@ -37,9 +37,8 @@ void compare_item(ImageRun &run, const std::string &dlf, const CheckedItem &item
     int64_t got = file.read_at(done, buffers.host.data(), want);
     int64_t in_image = image.read_at(item.offset + done, buffers.disc.data(), want);
     if (got < 0 || in_image < 0) {
-      image_error_at(run, dlf, item.line,
-                     "cannot read " + (got < 0 ? path : image_name) + ": " +
-                         error_text(got < 0 ? file.error() : image.error()));
+      image_error_at(run, dlf, item.line, ImageMessage::CannotRead,
+                     {got < 0 ? path : image_name, error_text(got < 0 ? file.error() : image.error())});
       return;
     }
     if (got == 0) break;  // the file shrank: sizes are compared below
@@ -53,9 +52,8 @@ void compare_item(ImageRun &run, const std::string &dlf, const CheckedItem &item
     done += static_cast<uint64_t>(got);
   }
   if (differing != 0)
-    image_error_at(run, dlf, item.line,
-                   path + " differs from " + image_name + " at " + hex_offset(first) + " (" +
-                       grouped(differing) + " of its " + grouped(size) + " bytes differ)");
+    image_error_at(run, dlf, item.line, ImageMessage::Differs,
+                   {path, image_name, hex_offset(first), grouped(differing), grouped(size)});
 }
 
 // Each FST file entry must be a DLF item of the same offset and size, and
@@ -77,12 +75,15 @@ void match_fst(ImageRun &run, const std::string &dlf, const CheckedDlf &checked,
       auto at = find(place);
       // Made only for a message: a deep tree's paths are long.
       auto where = [&] {
-        std::string replica(replica_name(entry));
-        return image_name + ": FST entry " + std::to_string(index) + " (" + terminal_text(path) + ", " +
-               (replica.empty() ? "" : replica + ", ") + "at " + hex_offset(place) + ")";
+        std::string_view replica = replica_name(entry);
+        const std::string shown = terminal_text(path, table.encoding);
+        return replica.empty()
+                   ? image_text(run, ImageMessage::EntryAt, {image_name, std::to_string(index), shown, hex_offset(place)})
+                   : image_text(run, ImageMessage::ReplicaEntryAt,
+                                {image_name, std::to_string(index), shown, replica, hex_offset(place)});
       };
       if (at < 0) {
-        image_error(run, where() + " is no item of the DLF");
+        image_error(run, ImageMessage::EntryNoItem, {where()});
         continue;
       }
       const CheckedItem &item = items[static_cast<size_t>(at)];
@@ -90,15 +91,15 @@ void match_fst(ImageRun &run, const std::string &dlf, const CheckedDlf &checked,
       // An item that could not be read has no size to compare: its own
       // message said why.
       if (item.usable && item.size != entry.size)
-        image_error(run, where() + " holds " + grouped(entry.size) + " bytes, but " + checked.paths[static_cast<size_t>(at)] + " of line " +
-                             std::to_string(item.line) + " has " + grouped(item.size));
+        image_error(run, ImageMessage::EntrySizeDiffers,
+                    {where(), grouped(entry.size), checked.paths[static_cast<size_t>(at)], std::to_string(item.line),
+                     grouped(item.size)});
     }
   });
   for (size_t i = 1; i < items.size(); ++i)
     if (!reached[i])
-      image_error_at(run, dlf, items[i].line,
-                     checked.paths[i] + " at " + hex_offset(items[i].offset) + " is reached by no FST entry of " +
-                         image_name);
+      image_error_at(run, dlf, items[i].line, ImageMessage::ItemNotReached,
+                     {checked.paths[i], hex_offset(items[i].offset), image_name});
 }
 }  // namespace
 
@@ -110,14 +111,13 @@ int verify_image(ImageRun &run) {
   const std::vector<CheckedItem> &items = checked.items;
   DiscFileReader image;
   if (!image.open(image_name)) {
-    image_error(run, "cannot read the image " + image_name + ": " +
-                         open_problem(image.error()));
+    image_error(run, ImageMessage::CannotReadImage, {image_name, open_problem(run, image.error())});
     return IMAGE_FAILED;
   }
   if (image.status().size < checked.closing_offset)
-    image_error(run, image_name + " is shorter than the DLF: " + grouped(image.status().size) +
-                         " bytes, the closing offset is " + hex_offset(checked.closing_offset) + " (" +
-                         grouped(checked.closing_offset) + " bytes)");
+    image_error(run, ImageMessage::ImageShorter,
+                {image_name, grouped(image.status().size), hex_offset(checked.closing_offset),
+                 grouped(checked.closing_offset)});
   Comparer buffers;
   for (size_t i = 0; i < items.size(); ++i)
     if (items[i].usable) compare_item(run, dlf, items[i], checked.paths[i], image, image_name, buffers);
@@ -127,14 +127,14 @@ int verify_image(ImageRun &run) {
   if (read_system_area(run, image, image_name, area)) {
     const bool zem = area.mode == TargetMode::ZEM;
     if (zem != checked.header.zem)
-      image_error(run, image_name + " is a " + (zem ? "ZEM" : "HT") + " disc, but the DLF is " +
-                           (checked.header.zem ? "v2.00 (ZEM)" : "v1.00 (HT)"));
+      image_error(run, ImageMessage::ModeDiffers,
+                  {image_name, zem ? "ZEM" : "HT", checked.header.zem ? "v2.00 (ZEM)" : "v1.00 (HT)"});
     else if (read_fst(run, image, image_name, area, table))
       match_fst(run, dlf, checked, table, image_name);
   }
   if (run.error_count != 0) return IMAGE_FAILED;
-  image_note(run, "Verified " + image_name + ": " + grouped(items.size()) + " items and " +
-                      grouped(table.entries.size()) + " FST entries match " + dlf);
+  image_note(run, ImageMessage::Verified,
+             {image_name, grouped(items.size()), grouped(table.entries.size()), dlf});
   return IMAGE_OK;
 }
 

@@ -30,7 +30,8 @@ bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFi
   const DiscFileStatus dlf_file = disc_file_status(dlf);
   const PathTarget dlf_target = find_path_target(dlf);
   for (const OutputFile &out : outputs)
-    if (same_target(out.target, dlf_target)) image_error(run, out.what + " " + out.path + " is the DLF itself");
+    if (same_target(out.target, dlf_target))
+      image_error(run, ImageMessage::OutputIsDlf, {image_text(run, out.what), out.path});
 
   DlfStream stream(run, dlf);
   if (!stream.open(checked.header)) return false;
@@ -40,7 +41,8 @@ bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFi
     const PathTarget config_target = find_path_target(config);
     for (const OutputFile &out : outputs)
       if (same_target(out.target, config_target))
-        image_error_at(run, dlf, header.config_line, out.what + " " + out.path + " is the configuration file " + config);
+        image_error_at(run, dlf, header.config_line, ImageMessage::OutputIsConfig,
+                       {image_text(run, out.what), out.path, config});
   }
 
   DlfItem item;
@@ -64,31 +66,30 @@ bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFi
                                                          : ENODEV;
     }
     if (problem != 0) {
-      image_error_at(run, dlf, item.line, "cannot use " + path + ": " + open_problem(problem));
+      image_error_at(run, dlf, item.line, ImageMessage::CannotUse, {path, open_problem(run, problem)});
     } else if (item.offset > LARGEST_FILE_SIZE || status.size > LARGEST_FILE_SIZE - item.offset) {
       // Its end would wrap round or lie past any file's end: no check of
       // overlaps or of the closing offset could hold.
-      image_error_at(run, dlf, item.line,
-                     path + " at " + hex_offset(item.offset) + " (" + grouped(status.size) +
-                         " bytes) would end past " + hex_offset(LARGEST_FILE_SIZE) + ", the largest size of a file");
+      image_error_at(run, dlf, item.line, ImageMessage::EndsPastLargest,
+                     {path, hex_offset(item.offset), grouped(status.size), hex_offset(LARGEST_FILE_SIZE)});
     } else {
       c.usable = true;
       c.size = status.size;
       c.device = status.device;
       c.inode = status.inode;
-      if (c.same_file(dlf_file)) image_error_at(run, dlf, item.line, "this item's file " + path + " is the DLF itself");
+      if (c.same_file(dlf_file)) image_error_at(run, dlf, item.line, ImageMessage::ItemIsDlf, {path});
       for (const OutputFile &out : outputs)
         if (is_output(out, status))
-          image_error_at(run, dlf, item.line, "this item's file " + path + " is " + out.what + " " + out.path);
+          image_error_at(run, dlf, item.line, ImageMessage::ItemIsOutput, {path, image_text(run, out.what), out.path});
     }
     // Each item against the one reaching furthest before it, so an item that
     // covers several others is caught with each of them.
     if (c.usable) {
       if (furthest.any && furthest.end > c.offset)
-        image_error_at(run, dlf, item.line,
-                       path + " (" + range_text(c.offset, c.end()) + ") overlaps " + furthest.path + " of line " +
-                           std::to_string(furthest.line) + " (" + range_text(furthest.offset, furthest.end) +
-                           ") in " + range_text(c.offset, std::max(c.offset, std::min(furthest.end, c.end()))));
+        image_error_at(run, dlf, item.line, ImageMessage::Overlaps,
+                       {path, range_text(c.offset, c.end()), furthest.path, std::to_string(furthest.line),
+                        range_text(furthest.offset, furthest.end),
+                        range_text(c.offset, std::max(c.offset, std::min(furthest.end, c.end())))});
       if (!furthest.any || c.end() > furthest.end) furthest = {true, c.offset, c.end(), c.line, path};
     }
     if (how.keep_paths) checked.paths.push_back(std::move(path));
@@ -97,15 +98,12 @@ bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFi
   checked.closing_offset = stream.closing_offset();
   checked.closing_line = stream.closing_line();
   if (stream.good() && checked.closing_offset > LARGEST_FILE_SIZE)
-    image_error_at(run, dlf, checked.closing_line,
-                   "the closing offset " + hex_offset(checked.closing_offset) + " lies past " +
-                       hex_offset(LARGEST_FILE_SIZE) + ", the largest size of a file");
+    image_error_at(run, dlf, checked.closing_line, ImageMessage::ClosingPastLargest,
+                   {hex_offset(checked.closing_offset), hex_offset(LARGEST_FILE_SIZE)});
   if (stream.good() && furthest.any && furthest.end > checked.closing_offset)
-    image_error_at(run, dlf, furthest.line,
-                   furthest.path + " (" + range_text(furthest.offset, furthest.end) +
-                       ") runs past the closing offset " + hex_offset(checked.closing_offset) + " of line " +
-                       std::to_string(checked.closing_line) + " by " +
-                       grouped(furthest.end - checked.closing_offset) + " bytes");
+    image_error_at(run, dlf, furthest.line, ImageMessage::RunsPastClosing,
+                   {furthest.path, range_text(furthest.offset, furthest.end), hex_offset(checked.closing_offset),
+                    std::to_string(checked.closing_line), grouped(furthest.end - checked.closing_offset)});
   return run.error_count == errors_before;
 }
 

@@ -33,10 +33,10 @@ struct Band {
   double x(uint64_t offset) const { return LEFT + static_cast<double>(offset) * scale; }
 };
 
+// `title` is XML text already.
 std::string rect(double x, double width, const char *fill, const std::string &title) {
   return "<rect x=\"" + number(x) + "\" y=\"" + number(BAND_TOP) + "\" width=\"" + number(width) +
-         "\" height=\"" + number(BAND_HEIGHT) + "\" fill=\"" + fill + "\"><title>" + xml_text(title) +
-         "</title></rect>\n";
+         "\" height=\"" + number(BAND_HEIGHT) + "\" fill=\"" + fill + "\"><title>" + title + "</title></rect>\n";
 }
 
 // A tick step of 1, 2 or 5 times a power of ten MiB, for about ten ticks.
@@ -90,11 +90,13 @@ std::string map_svg(const DiscMap &map, const std::string &title) {
     }
     const char *fill = mixed ? "#888" : COLOURS[first.group % COLOUR_COUNT];
     std::string disc_path = item_disc_path(map, first);
-    std::string name = disc_path.empty() ? first.host_path : disc_path + " (" + first.host_path + ")";
+    // Disc paths are in the disc's encoding, host paths in the host's.
+    std::string name = disc_path.empty() ? xml_text(first.host_path)
+                                         : xml_text(disc_path, map.table.encoding) + " (" + xml_text(first.host_path) + ")";
     std::string text = j == i + 1 ? name + ": " + hex_offset(first.offset) + ", " + grouped(first.size) + " bytes"
                                   : std::to_string(j - i) + " files" + (mixed ? " of several folders" : "") + " from " +
-                                        name + " to " + map.items[j - 1].host_path + ": " + hex_offset(first.offset) +
-                                        " - " + hex_offset(end);
+                                        name + " to " + xml_text(map.items[j - 1].host_path) + ": " +
+                                        hex_offset(first.offset) + " - " + hex_offset(end);
     svg += rect(band.x(first.offset), std::max(1.0, band.x(end) - band.x(first.offset)), fill, text);
     i = j;
   }
@@ -123,7 +125,7 @@ std::string map_svg(const DiscMap &map, const std::string &title) {
     const MapGroup &group = map.groups[g];
     svg += "<rect x=\"" + number(LEFT) + "\" y=\"" + number(y - 10) + "\" width=\"12\" height=\"12\" fill=\"" +
            COLOURS[g % COLOUR_COUNT] + "\"/><text x=\"" + number(LEFT + 18) + "\" y=\"" + number(y) + "\">" +
-           xml_text(group.name) + ": " + grouped(group.bytes) + " bytes in " + grouped(group.files) + " files, " +
+           xml_text(group.name, map.table.encoding) + ": " + grouped(group.bytes) + " bytes in " + grouped(group.files) + " files, " +
            hex_offset(group.start) + " - " + hex_offset(group.end) + "</text>\n";
   }
   svg += "</svg>\n";

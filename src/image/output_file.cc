@@ -8,32 +8,33 @@
 
 namespace qorv {
 
-OutputFile output_file(const std::string &path, const std::string &what, bool device_allowed) {
+OutputFile output_file(const std::string &path, ImageMessage what, bool device_allowed) {
   return {path, what, device_allowed, find_path_target(path)};
 }
 
 bool check_output_place(ImageRun &run, const OutputFile &out) {
   int32_t errors_before = run.error_count;
-  auto refuse = [&](const std::string &why) { image_error(run, "cannot write " + out.path + ": " + why); };
+  auto refuse = [&](ImageMessage why, ImageArgs args = {}) {
+    image_error(run, ImageMessage::CannotWrite, {out.path, image_text(run, why, args)});
+  };
   const PathTarget &target = out.target;
   if (target.end_path.empty()) {
-    refuse("its symbolic links lead round in a loop");
+    refuse(ImageMessage::LinksLoop);
   } else if (target.kind == HostNodeKind::Missing || target.kind == HostNodeKind::File) {
     const std::string folder = folder_of_path(target.end_path);
     DiscFileStatus status = disc_file_status(folder);
     if (status.kind != DiscFileKind::Directory)
-      refuse("its folder " + folder +
-             (status.kind == DiscFileKind::Missing ? " does not exist" : " is not a folder"));
+      refuse(status.kind == DiscFileKind::Missing ? ImageMessage::FolderMissing : ImageMessage::FolderNotFolder, {folder});
   }
   switch (target.kind) {
-    case HostNodeKind::Directory: refuse("it is a folder"); break;
+    case HostNodeKind::Directory: refuse(ImageMessage::IsFolder); break;
     // A new file is renamed over the old one: over a device or a FIFO that
     // would put a plain file in its place.
     case HostNodeKind::CharacterDevice:
-      if (!out.device_allowed) refuse("it is a device, not a regular file");
+      if (!out.device_allowed) refuse(ImageMessage::IsDevice);
       break;
     case HostNodeKind::Other:  // a FIFO or pipe, a socket, a block device
-      if (!out.device_allowed) refuse("it is not a regular file");
+      if (!out.device_allowed) refuse(ImageMessage::IsNotRegular);
       break;
     case HostNodeKind::Missing:
     case HostNodeKind::File: break;
@@ -45,28 +46,28 @@ bool write_output(ImageRun &run, const OutputFile &out, std::string_view bytes) 
   if (out.target.kind == HostNodeKind::CharacterDevice || out.target.kind == HostNodeKind::Other) {
     int error = write_to_device(out.path, bytes.data(), bytes.size());
     if (error != 0)
-      image_error(run, "cannot write " + out.path + ": " +
-                           (error == ENODEV ? "it is not a regular file, a character device or a pipe"
-                            : error == ENXIO ? "no process reads it"
-                                             : error_text(error)));
+      image_error(run, ImageMessage::CannotWrite,
+                  {out.path, error == ENODEV  ? image_text(run, ImageMessage::NoDeviceOrPipe)
+                             : error == ENXIO ? image_text(run, ImageMessage::NoReader)
+                                              : error_text(error)});
     return error == 0;
   }
   InterruptWatch watch;  // Ctrl-C leaves no part of the file behind
   ReplacementFile file;
   if (!file.create(out.target.end_path)) {
-    image_error(run, "cannot create a file beside " + out.path + ": " + error_text(file.error()));
+    image_error(run, ImageMessage::CannotCreateBeside, {out.path, error_text(file.error())});
     return false;
   }
   if (!file.write(bytes.data(), bytes.size())) {
-    image_error(run, "cannot write " + out.path + ": " + error_text(file.error()));
+    image_error(run, ImageMessage::CannotWrite, {out.path, error_text(file.error())});
     return false;
   }
   if (watch.interrupted()) {
-    image_error(run, "interrupted; " + out.path + " was not written");
+    image_error(run, ImageMessage::Interrupted, {out.path});
     return false;
   }
   if (!file.commit()) {
-    image_error(run, "cannot write " + out.path + ": " + error_text(file.error()));
+    image_error(run, ImageMessage::CannotWrite, {out.path, error_text(file.error())});
     return false;
   }
   return true;

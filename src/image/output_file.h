@@ -8,18 +8,19 @@
 #include <string_view>
 
 #include "host/path_target.h"
+#include "image/image_catalog.h"
 #include "image/image_run.h"
 
 namespace qorv {
 
 struct OutputFile {
   std::string path;             // as given
-  std::string what;             // in messages: "the image", "the map"
+  ImageMessage what;            // in messages: "the image", "the map"
   bool device_allowed = false;  // a terminal, /dev/null or a pipe is written to directly
   PathTarget target;            // where the path leads
 };
 
-OutputFile output_file(const std::string &path, const std::string &what, bool device_allowed);
+OutputFile output_file(const std::string &path, ImageMessage what, bool device_allowed);
 
 // Reports each reason `out` cannot be written where its path leads: a loop
 // of links, a missing folder, a folder, anything but a regular file (or a

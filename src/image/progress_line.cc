@@ -31,10 +31,13 @@ void ProgressLine::update(uint64_t done) {
     auto remaining = static_cast<long long>(static_cast<double>(total_ - std::min(done, total_)) / rate);
     std::snprintf(left, sizeof left, "%lld:%02lld", remaining / 60, remaining % 60);
   }
-  char line[160];
-  std::snprintf(line, sizeof line, "\r%s of %s (%.0f%%)  %s/s  %s left\033[K", binary_size(static_cast<double>(done)).c_str(),
-                binary_size(static_cast<double>(total_)).c_str(), percent, binary_size(rate).c_str(), left);
-  image_diag_raw(run_, line);
+  char whole[16];
+  std::snprintf(whole, sizeof whole, "%.0f", percent);
+  image_diag_raw(run_, "\r" +
+                           image_text(run_, ImageMessage::Progress,
+                                      {binary_size(static_cast<double>(done)), binary_size(static_cast<double>(total_)),
+                                       whole, binary_size(rate), left}) +
+                           "\033[K");
   drawn_ = true;
 }
 

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "host/code_page_932.h"
+#include "host/multibyte_text.h"
+
 namespace qorv {
 
 namespace {
@@ -16,6 +19,69 @@ uint32_t code_point(std::string_view text, size_t at, size_t length) {
   return value;
 }
 
+void append_utf8(std::string &out, uint32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | c >> 6);
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {  // code page 932 holds characters of the basic plane only
+    out += static_cast<char>(0xE0 | c >> 12);
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// One character of a name: how many bytes it takes, its code point and its
+// UTF-8 form; or, when `length` is 0, how many bytes decode to nothing (a
+// pair of code page 932 goes whole).
+struct Character {
+  size_t length = 0;
+  size_t undecoded = 1;
+  uint32_t code = 0;
+  std::string utf8;
+};
+
+bool is_trail_932(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+void decode_at(std::string_view text, size_t at, NameEncoding encoding, Character &c) {
+  c.utf8.clear();
+  c.undecoded = 1;
+  const uint8_t lead = byte_at(text, at);
+  if (encoding == NameEncoding::Utf8) {
+    c.length = utf8_sequence_length(text, at);
+    if (c.length == 0) return;
+    c.code = code_point(text, at, c.length);
+    c.utf8.assign(text.substr(at, c.length));
+    return;
+  }
+  c.length = 0;
+  if (lead < 0x80) {
+    c.length = 1;
+    c.code = lead;
+    c.utf8 = static_cast<char>(lead);
+    return;
+  }
+  if (encoding == NameEncoding::Bytes) return;
+  const CodePage932 &page = CodePage932::get();
+  // A lead byte and a trail byte are one code, decoded or not together.
+  size_t length = 1;
+  uint16_t code = lead;
+  if (is_code_page_932_lead(lead)) {
+    if (at + 1 >= text.size() || !is_trail_932(byte_at(text, at + 1))) return;
+    length = 2;
+    code = static_cast<uint16_t>(lead << 8 | byte_at(text, at + 1));
+  }
+  const uint16_t unicode = page.to_unicode(code);
+  if (unicode == 0) {
+    c.undecoded = length;
+    return;
+  }
+  c.length = length;
+  c.code = unicode;
+  append_utf8(c.utf8, unicode);
+}
+
 bool is_control(uint32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
 void escape(std::string &out, uint8_t byte) {
@@ -24,24 +90,36 @@ void escape(std::string &out, uint8_t byte) {
   out += hex;
 }
 
-// Calls `keep` for each whole character; bytes of invalid sequences and
-// characters `keep` declines are escaped.
-template <typename Keep>
-std::string shown(std::string_view text, Keep keep) {
+// Calls `keep` for each whole character; bytes that do not decode are
+// given to `undecoded`, characters `keep` declines are escaped.
+template <typename Keep, typename Undecoded>
+std::string shown(std::string_view text, NameEncoding encoding, Keep keep, Undecoded undecoded) {
   std::string out;
   out.reserve(text.size());
+  Character c;
   for (size_t i = 0; i < text.size();) {
-    size_t length = utf8_sequence_length(text, i);
-    if (length == 0 || !keep(out, code_point(text, i, length), text.substr(i, length))) {
-      for (size_t k = 0; k < (length == 0 ? 1 : length); ++k) escape(out, byte_at(text, i + k));
-      i += length == 0 ? 1 : length;
+    decode_at(text, i, encoding, c);
+    if (c.length == 0) {
+      for (size_t k = 0; k < c.undecoded; ++k) undecoded(out, byte_at(text, i + k));
+      i += c.undecoded;
       continue;
     }
-    i += length;
+    if (!keep(out, c.code, std::string_view(c.utf8)))
+      for (size_t k = 0; k < c.length; ++k) escape(out, byte_at(text, i + k));
+    i += c.length;
   }
   return out;
 }
 }  // namespace
+
+std::string_view encoding_name(NameEncoding encoding) {
+  switch (encoding) {
+    case NameEncoding::Utf8: return "utf-8";
+    case NameEncoding::CodePage932: return "932";
+    case NameEncoding::Bytes: break;
+  }
+  return "bytes";
+}
 
 size_t utf8_sequence_length(std::string_view text, size_t at) {
   const uint8_t lead = byte_at(text, at);
@@ -70,26 +148,51 @@ size_t utf8_sequence_length(std::string_view text, size_t at) {
   return length;
 }
 
-std::string terminal_text(std::string_view text) {
-  return shown(text, [](std::string &out, uint32_t c, std::string_view bytes) {
-    if (is_control(c) || c == '\\') return false;
-    out += bytes;
-    return true;
-  });
+bool decodes_whole(std::string_view text, NameEncoding encoding) {
+  Character c;
+  for (size_t i = 0; i < text.size(); i += c.length) {
+    decode_at(text, i, encoding, c);
+    if (c.length == 0) return false;
+  }
+  return true;
 }
 
-std::string xml_text(std::string_view text) {
-  return shown(text, [](std::string &out, uint32_t c, std::string_view bytes) {
-    if ((is_control(c) && c != '\t') || c == 0xFFFE || c == 0xFFFF) return false;
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += bytes;
-    }
-    return true;
-  });
+std::string terminal_text(std::string_view text, NameEncoding encoding) {
+  return host_message_text(shown(
+      text, encoding,
+      [](std::string &out, uint32_t c, std::string_view bytes) {
+        if (is_control(c) || c == '\\') return false;
+        out += bytes;
+        return true;
+      },
+      escape));
+}
+
+std::string xml_text(std::string_view text, NameEncoding encoding) {
+  return shown(
+      text, encoding,
+      [](std::string &out, uint32_t c, std::string_view bytes) {
+        if ((is_control(c) && c != '\t') || c == 0xFFFE || c == 0xFFFF) return false;
+        switch (c) {
+          case '&': out += "&amp;"; break;
+          case '<': out += "&lt;"; break;
+          case '>': out += "&gt;"; break;
+          case '"': out += "&quot;"; break;
+          default: out += bytes;
+        }
+        return true;
+      },
+      escape);
+}
+
+std::string utf8_text(std::string_view text, NameEncoding encoding) {
+  return shown(
+      text, encoding,
+      [](std::string &out, uint32_t, std::string_view bytes) {
+        out += bytes;
+        return true;
+      },
+      [](std::string &out, uint8_t) { out += "\xEF\xBF\xBD"; });
 }
 
 }  // namespace qorv

@@ -12,19 +12,17 @@ bool read_system_area(ImageRun &run, DiscFileReader &file, const std::string &na
   area.file_size = file.status().size;
   int64_t n = file.read_at(0, header.data(), header.size());
   if (n < 0) {
-    image_error(run, "cannot read " + name + ": " + error_text(file.error()));
+    image_error(run, ImageMessage::CannotRead, {name, error_text(file.error())});
     return false;
   }
   if (static_cast<uint64_t>(n) < header.size()) {
-    image_error(run, name + " is too short for a disc header: " + grouped(area.file_size) +
-                         " bytes, the header alone takes " + grouped(DISC_HEADER_SIZE));
+    image_error(run, ImageMessage::TooShortForHeader, {name, grouped(area.file_size), grouped(DISC_HEADER_SIZE)});
     return false;
   }
   const std::span<const uint8_t> bytes(header);
   HeaderMagic magic = read_magic_words(bytes.first<DISC_ID_BLOCK_SIZE>());
   if (!magic.mode) {
-    image_error(run, name + " holds no disc header: " +
-                         (magic.both ? "it has the magic words of both modes" : "no magic word of either mode"));
+    image_error(run, magic.both ? ImageMessage::MagicWordsOfBoth : ImageMessage::NoMagicWord, {name});
     return false;
   }
   area.mode = *magic.mode;
@@ -40,8 +38,8 @@ bool read_system_area(ImageRun &run, DiscFileReader &file, const std::string &na
     area.loader_size = area.boot_position - LDR_POSITION;
   // Each value is below 2^34, so the sum cannot wrap.
   if (area.fst_position + area.fst_size > area.file_size) {
-    image_error(run, name + ": the FST (" + hex_offset(area.fst_position) + ", " + grouped(area.fst_size) +
-                         " bytes) lies beyond the end of the file (" + grouped(area.file_size) + " bytes)");
+    image_error(run, ImageMessage::FstBeyondEnd,
+                {name, hex_offset(area.fst_position), grouped(area.fst_size), grouped(area.file_size)});
     return false;
   }
   return true;

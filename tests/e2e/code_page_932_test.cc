@@ -1,12 +1,15 @@
 // Japanese names on the disc in code page 932 (QORV_DISC_CODE_PAGE=932): the
 // same system file from a UTF-8 host as from the Windows host, description
-// files read as a Japanese Windows host saves them or as UTF-8, and what
-// the code page cannot hold refused before anything is written.
+// files read as a Japanese Windows host saves them or as UTF-8, what the
+// code page cannot hold refused before anything is written, and QorvImage
+// showing the names as they were written.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,6 +75,66 @@ std::string description(const HostileDisc &disc) {
          "[PathList]\nextra = \"追加\\表\", \"" + disc.at("graft") + "\"\n";
 }
 
+// QorvImage run as a process (not built on the Windows host); its standard
+// output, and its diagnostics in `err`.
+std::string run_image_tool(const HostileDisc &disc, const std::string &args, std::string &err) {
+  const std::string out = disc.at("listing.txt"), diag = disc.at("diag.txt");
+  std::system(("'" + std::string(QORV_IMAGE_BINARY) + "' " + args + " >'" + out + "' 2>'" + diag + "'").c_str());
+  err = read_file(diag);
+  return read_file(out);
+}
+
+// `list` and `list --json` of the system file show the names as the host
+// wrote them, whichever encoding the disc has; a name in neither encoding
+// is shown in bytes, with a warning; `map` shows the top-level folders.
+void check_listing(const HostileDisc &disc, bool cp932) {
+  const std::string system = "'" + disc.at("out/sys.bin") + "'";
+  std::set<std::string> paths{"/",           "/data.bin",  "/ａｂｃ.dat",  "/ＡＢＤ.dat",      "/ソフト/",      "/ソフト/表示.bin",
+                              "/表.bin",     "/ｶﾀｶﾅ.bin", "/追加/",      "/追加/表/",        "/追加/表/ヲ.bin"};
+  if (!cp932) paths.insert("/あいう.txt");  // "???.txt" takes three bytes in UTF-8
+  std::string err;
+  const std::string listed = run_image_tool(disc, "list " + system, err);
+  EXPECT_EQ(err, "");
+  for (const std::string &path : paths) EXPECT_NE(listed.find("  " + path + "\n"), std::string::npos) << path << listed;
+  const std::string json = run_image_tool(disc, "list --json " + system, err);
+  EXPECT_TRUE(is_valid_utf8(json));
+  for (const std::string &path : paths) EXPECT_NE(json.find("\"path\":\"" + path + "\""), std::string::npos) << path;
+  const std::string map = run_image_tool(disc, "map '" + disc.at("out/disc.dlf") + "'", err);
+  EXPECT_NE(map.find("\n  ソフト/ "), std::string::npos) << map << err;
+  EXPECT_NE(map.find("\n  追加/ "), std::string::npos) << map;
+  if (!cp932) return;
+
+  // data.bin as data.bi and a lead byte without its trail byte: no UTF-8,
+  // no code page 932 either.
+  std::string bytes = read_file(disc.at("out/sys.bin"));
+  bytes[bytes.find(std::string("data.bin\0", 9)) + 7] = '\x81';
+  const std::string bad = disc.at("bad.bin");
+  write_file(bad, bytes);
+  struct Case {
+    std::string args, shown, warning;
+  };
+  const std::string decode = ": the bytes that do not are shown as \\xNN (in JSON as U+FFFD)\n";
+  const std::string neither = "Warning: the names in " + bad +
+                              " are neither UTF-8 nor code page 932: their bytes beyond ASCII are shown as "
+                              "\\xNN (in JSON as U+FFFD)\n";
+  const std::vector<Case> cases{
+      {"list '" + bad + "'", "  /data.bi\\x81\n", neither},
+      {"list '" + bad + "'", "  /\\x83\\x5C\\x83t\\x83g/\\x95\\x5C\\x8E\\xA6.bin\n", neither},
+      {"list --json '" + bad + "'", "\"path\":\"/data.bi\uFFFD\"", neither},
+      {"list --code-page 932 '" + bad + "'", "  /ソフト/表示.bin\n",
+       "Warning: 1 of the names in " + bad + " do not decode as code page 932" + decode},
+      {"list --code-page utf-8 " + system, "  /\\x95\\x5C.bin\n",
+       "Warning: 9 of the names in " + disc.at("out/sys.bin") + " do not decode as UTF-8" + decode},
+      {"list --code-page bytes " + system, "  /\\xB6\\xC0\\xB6\\xC5.bin\n", ""},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.args);
+    const std::string out = run_image_tool(disc, c.args, err);
+    EXPECT_NE(out.find(c.shown), std::string::npos) << out;
+    EXPECT_EQ(err, c.warning);
+  }
+}
+
 struct Scenario {
   const char *setting;
   enum { HostText, Utf8, Utf8WithMark, CodePage932 } file;
@@ -119,6 +182,7 @@ TEST(CodePage932, JapaneseTreeInBothModes) {
     while (names.ends_with("||")) names.pop_back();  // padding to 4
     const bool cp932 = s.name_table == disc_932;
     EXPECT_EQ(names, cp932 ? std::string(disc_932) : host_text(disc_utf8));
+    if (!test::kWindowsHost) check_listing(disc, cp932);
     std::string warnings = s.warnings;
     if (!warnings.empty()) warnings = "Warning:" + disc.at("over.ddf") + warnings.substr(16);
     EXPECT_EQ(r.err, "  mode=ZEM\n\n" + host_text(warnings) + kBaseUserArea);
