@@ -1,4 +1,4 @@
-// The tool's own message texts in the host's encoding.
+// The tools' own texts in the host's encoding.
 #pragma once
 
 #include <string>
@@ -6,8 +6,8 @@
 
 namespace qorv {
 
-// A message text of the tool's catalog (UTF-8) in the host's encoding:
-// unchanged on POSIX; in the ANSI code page on Windows, with "?" for a
+// A text of the tools' own in UTF-8 (a message of a catalog, a name decoded
+// from a disc) in the host's encoding: unchanged on POSIX; in the ANSI code page on Windows, with "?" for a
 // character the code page lacks, as the system's string loader gives it.
 std::string host_message_text(std::string_view utf8);
 
