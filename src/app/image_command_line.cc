@@ -48,6 +48,9 @@ Commands describe(CLI::App &app, ImageOptions &o, std::string &size_text) {
   build->add_option("-C,--directory", o.directory, "Folder that the DLF's relative host paths start from")
       ->option_text("DIR");
   build->add_flag("-q,--quiet", o.quiet, "No progress line");
+  build->add_flag("--full", o.full, "Write the whole image anew, even where an update in place would do");
+  build->add_option("--depfile", o.depfile_path, "Also write the image's dependencies to FILE (make and ninja form)")
+      ->option_text("FILE");
   build->add_option("DLF", o.dlf_path, "The disk layout file")->required();
 
   CLI::App *verify = app.add_subcommand("verify", "Check an image against its DLF and the files it names");

@@ -1,12 +1,20 @@
 #include "image/image_builder.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
 #include "host/disc_file.h"
+#include "host/file_clone.h"
+#include "host/file_identity.h"
+#include "host/file_lock.h"
+#include "host/file_update.h"
 #include "host/interrupt_watch.h"
 #include "host/range_copy.h"
+#include "image/build_record.h"
+#include "image/depfile.h"
 #include "image/image_report.h"
+#include "image/image_update.h"
 #include "image/item_check.h"
 #include "image/output_file.h"
 #include "image/progress_line.h"
@@ -14,10 +22,16 @@
 namespace qorv {
 
 namespace {
+// A source whose last change lies this close to the start of the build may
+// change again within the same tick of the file clock, unseen by its times:
+// its identity is recorded as untrusted, so the next build writes it again.
+constexpr int64_t RACY_NANOSECONDS = 50'000'000;
+
 // What must hold before the first byte is written, beyond the items and the
 // files the DLF names: the configuration file of v2.00, the image's place,
 // the size asked for.
-void check_build_target(ImageRun &run, const std::string &dlf, const CheckedDlf &checked, const OutputFile &image) {
+void check_build_target(ImageRun &run, const std::string &dlf, const CheckedDlf &checked,
+                        const std::vector<OutputFile> &outputs) {
   const DlfHeader &header = checked.header;
   if (header.zem && !header.config_path.empty()) {
     std::string config = item_host_path(run.options.directory, header.config_path);
@@ -28,7 +42,7 @@ void check_build_target(ImageRun &run, const std::string &dlf, const CheckedDlf 
                          (status.kind == DiscFileKind::Missing ? "cannot be found: " + error_text(status.error)
                                                                : std::string("is not a regular file")));
   }
-  check_output_place(run, image);
+  for (const OutputFile &out : outputs) check_output_place(run, out);
   if (run.options.image_size && *run.options.image_size < checked.closing_offset)
     image_error(run, "--size " + hex_offset(*run.options.image_size) + " is below the DLF's closing offset " +
                          hex_offset(checked.closing_offset));
@@ -37,12 +51,29 @@ void check_build_target(ImageRun &run, const std::string &dlf, const CheckedDlf 
                          ", the largest size of a file");
 }
 
-// Copies every item into `image`, reading the DLF a second time for the
-// items' paths (their checks are in `checked`); false with a message on the
-// first failure.
-bool copy_items(ImageRun &run, const std::string &dlf, const CheckedDlf &checked, ReplacementFile &image,
-                const std::string &image_name, InterruptWatch &watch, uint64_t data_bytes) {
-  ProgressLine progress(run, data_bytes);
+// One build: what was checked and where everything goes.
+struct Build {
+  ImageRun &run;
+  const std::string &dlf;
+  std::string image;      // as named
+  std::string end_path;   // the file written: links followed
+  std::string record_path;
+  CheckedDlf checked;
+  uint64_t image_size = 0;
+  uint64_t data_bytes = 0;
+  int64_t started_ns = 0;  // the file clock when the checks began
+  bool record_usable = false;  // its lock is held: it may be written
+};
+
+// Copies the items whose `write` flag is set (all when it is empty) into
+// `image`, reading the DLF a second time for the items' paths (their checks
+// are in `checked`); false with a message on the first failure, whose text
+// ends with `left` (what that leaves of the image).
+bool copy_items(Build &b, const std::vector<char> &write, int image, InterruptWatch &watch, uint64_t total,
+                const std::string &left) {
+  ImageRun &run = b.run;
+  const CheckedDlf &checked = b.checked;
+  ProgressLine progress(run, total);
   RangeCopier copier;
   uint64_t before = 0;  // bytes of the items already copied
   copier.keep_going = [&](uint64_t done) {
@@ -51,17 +82,23 @@ bool copy_items(ImageRun &run, const std::string &dlf, const CheckedDlf &checked
   };
   auto fail = [&](int32_t line, const std::string &text) {
     progress.finish();
-    if (line > 0) image_error_at(run, dlf, line, text);
-    else image_error(run, text);
+    if (line > 0) image_error_at(run, b.dlf, line, text + "; " + left);
+    else image_error(run, text + "; " + left);
     return false;
   };
-  DlfStream stream(run, dlf);
+  size_t last = checked.items.size();
+  if (!write.empty())
+    while (last > 0 && !write[last - 1]) --last;
+  DlfStream stream(run, b.dlf);
   DlfHeader header;
   DlfItem line;
-  if (!stream.open(header)) return fail(0, "the DLF " + dlf + " changed while the image was written");
-  for (const CheckedItem &item : checked.items) {
+  if (last > 0 && !stream.open(header)) return fail(0, "the DLF " + b.dlf + " changed while the image was written");
+  for (size_t i = 0; i < last; ++i) {
+    const CheckedItem &item = checked.items[i];
     if (!stream.next(line) || line.offset != item.offset || line.line != item.line)
-      return fail(0, "the DLF " + dlf + " changed while the image was written");
+      return fail(0, "the DLF " + b.dlf + " changed while the image was written");
+    if (!write.empty() && !write[i]) continue;
+    if (watch.interrupted()) return fail(0, "interrupted");
     std::string path = item_host_path(run.options.directory, line.host_path);
     DiscFileReader source;
     bool same = source.open(path) && item.same_file(source.status());
@@ -69,20 +106,182 @@ bool copy_items(ImageRun &run, const std::string &dlf, const CheckedDlf &checked
       return fail(item.line, path + (!same ? " was replaced or removed" : " changed its size (from " +
                                          grouped(item.size) + " to " + grouped(source.status().size) + " bytes)") +
                                  " after it was checked");
-    CopyStatus status = copy_range(copier, source.fd(), image.fd(), item.offset, item.size);
+    CopyStatus status = copy_range(copier, source.fd(), image, item.offset, item.size);
     if (status == CopyStatus::Copied && disc_file_status(source.fd()).size != item.size)
       status = CopyStatus::SourceShort;  // it grew while it was copied
     switch (status) {
       case CopyStatus::Copied: break;
-      case CopyStatus::Interrupted: return fail(0, "interrupted; " + image_name + " was not written");
+      case CopyStatus::Interrupted: return fail(0, "interrupted");
       case CopyStatus::SourceShort: return fail(item.line, path + " changed its size while it was copied");
       case CopyStatus::ReadFailed: return fail(item.line, "cannot read " + path + ": " + error_text(copier.error));
-      case CopyStatus::WriteFailed: return fail(0, "cannot write " + image_name + ": " + error_text(copier.error));
+      case CopyStatus::WriteFailed: return fail(0, "cannot write " + b.image + ": " + error_text(copier.error));
     }
     before += item.size;
   }
   progress.finish();
   return true;
+}
+
+// The record of what the image now holds. Sources changed too shortly
+// before the build began get untrusted times.
+BuildRecord new_record(const Build &b, const FileIdentity &image) {
+  BuildRecord record;
+  record.image_name = file_name_of(b.end_path);
+  record.image = image;
+  record.zem = b.checked.header.zem;
+  record.closing_offset = b.checked.closing_offset;
+  record.image_size = b.image_size;
+  int error = 0;
+  if (b.checked.header.zem && !b.checked.header.config_path.empty())
+    record.has_config = file_identity(item_host_path(b.run.options.directory, b.checked.header.config_path),
+                                      record.config, error);
+  record.items.reserve(b.checked.items.size());
+  for (const CheckedItem &item : b.checked.items) {
+    FileIdentity source = item.identity();
+    if (source.changed_ns >= b.started_ns - RACY_NANOSECONDS || source.modified_ns >= b.started_ns - RACY_NANOSECONDS)
+      source.modified_ns = source.changed_ns = UNTRUSTED_TIME;
+    record.items.push_back({item.offset, source});
+  }
+  return record;
+}
+
+// Writes `record` by a temporary file renamed over the old one (synced).
+int write_record(const Build &b, const BuildRecord &record) {
+  ReplacementFile file;
+  if (!file.create(b.record_path)) return file.error();
+  if (!write_build_record(file, record) || !file.commit()) return file.error();
+  return 0;
+}
+
+// After the image is complete: the record of it, which the next build
+// compares with. A failure costs the next build a full one, so it is said
+// but does not fail this one; a stale record is removed.
+void record_build(Build &b) {
+  if (!b.record_usable) return;
+  FileIdentity image;
+  int error = 0;
+  if (file_identity(b.end_path, image, error)) error = write_record(b, new_record(b, image));
+  if (error != 0) {
+    image_note(b.run, "Note: cannot write the build record " + b.record_path + ": " + error_text(error) +
+                          "; the next build will write the whole image");
+    remove_file(b.record_path);
+  }
+}
+
+// The whole image into a new file renamed over the old one.
+bool full_build(Build &b) {
+  ImageRun &run = b.run;
+  InterruptWatch watch;  // from here on Ctrl-C ends the build cleanly
+  // A symbolic link named as the image stays: the file it leads to is replaced.
+  ReplacementFile temporary;
+  if (!temporary.create(b.end_path)) {
+    image_error(run, "cannot create a file beside " + b.image + ": " + error_text(temporary.error()));
+    return false;
+  }
+  const std::string left = b.image + " was not written";
+  if (!copy_items(b, {}, temporary.fd(), watch, b.data_bytes, left)) return false;
+  if (!temporary.set_length(b.image_size)) {
+    image_error(run, "cannot extend " + b.image + " to " + grouped(b.image_size) + " bytes: " +
+                         error_text(temporary.error()));
+    return false;
+  }
+  if (watch.interrupted()) {
+    image_error(run, "interrupted; " + left);
+    return false;
+  }
+  if (!temporary.commit()) {
+    image_error(run, "cannot write " + b.image + ": " + error_text(temporary.error()));
+    return false;
+  }
+  record_build(b);
+  return true;
+}
+
+enum class UpdateResult { Done, Failed, CannotStart };
+
+// The update on a clone of the image renamed over it, so that nothing is
+// ever written in place: where the file system shares blocks.
+UpdateResult update_on_clone(Build &b, const UpdatePlan &plan, int old_image, InterruptWatch &watch) {
+  ReplacementFile clone;
+  if (!clone.create(b.end_path) || clone_file(old_image, clone.fd()) != 0) return UpdateResult::CannotStart;
+  const std::string left = b.image + " was not written";
+  if (b.run.before_update_writes) b.run.before_update_writes();
+  if (int error = clear_old_ranges(clone.fd(), plan)) {
+    image_error(b.run, "cannot write " + b.image + ": " + error_text(error) + "; " + left);
+    return UpdateResult::Failed;
+  }
+  if (!copy_items(b, plan.write, clone.fd(), watch, plan.bytes_written, left)) return UpdateResult::Failed;
+  if (watch.interrupted()) {
+    image_error(b.run, "interrupted; " + left);
+    return UpdateResult::Failed;
+  }
+  if (!clone.commit()) {
+    image_error(b.run, "cannot write " + b.image + ": " + error_text(clone.error()));
+    return UpdateResult::Failed;
+  }
+  return UpdateResult::Done;
+}
+
+// The update where the image stands. The record says "updating" (synced)
+// before the first byte is written, and only a complete, synced image gets
+// a new record: whatever stops it in between leaves an image that the next
+// build and `verify` take for incomplete.
+UpdateResult update_in_place(Build &b, const UpdatePlan &plan, const FileIdentity &expected, InterruptWatch &watch) {
+  int fd = -1;
+  FileIdentity now;
+  int error = open_for_update(b.end_path, fd);
+  if (error == 0 && (!file_identity(fd, now, error) || now != expected)) error = error ? error : ESTALE;
+  BuildRecord mark;
+  mark.updating = true;
+  mark.image_name = file_name_of(b.end_path);
+  if (error == 0) error = write_record(b, mark);
+  if (error != 0) {
+    if (fd >= 0) close_file(fd);
+    image_note(b.run, "Note: cannot update " + b.image + " in place: " +
+                          (error == ESTALE ? std::string("it changed") : error_text(error)) +
+                          "; writing the whole image");
+    return UpdateResult::CannotStart;
+  }
+  const std::string left = b.image + " is incomplete; the next build writes it whole";
+  if (b.run.before_update_writes) b.run.before_update_writes();
+  error = clear_old_ranges(fd, plan);
+  bool copied = error == 0 && copy_items(b, plan.write, fd, watch, plan.bytes_written, left);
+  if (copied && watch.interrupted()) {
+    image_error(b.run, "interrupted; " + left);
+    copied = false;
+  }
+  if (copied) error = sync_file(fd);
+  int closed = close_file(fd);
+  if (copied && error == 0) error = closed;
+  if (error != 0) {
+    image_error(b.run, "cannot write " + b.image + ": " + error_text(error) + "; " + left);
+    return UpdateResult::Failed;
+  }
+  return copied ? UpdateResult::Done : UpdateResult::Failed;
+}
+
+std::string seconds_text(double seconds) {
+  char timing[64];
+  std::snprintf(timing, sizeof timing, "%.2f s", seconds);
+  return timing;
+}
+
+// Why an update cannot be trusted, or "" when the record matches the image.
+std::string full_build_reason(const Build &b, bool locked, RecordState state, const BuildRecord &old,
+                              const FileIdentity &image, bool image_found) {
+  if (b.run.options.full) return "--full";
+  if (!image_found) return "no image";
+  if (!locked) return "no usable build record";
+  switch (state) {
+    case RecordState::Missing: return "no build record";
+    case RecordState::Damaged: return "the build record is damaged";  // the note said how
+    case RecordState::OtherVersion: return "the build record is of another version";
+    case RecordState::Read: break;
+  }
+  if (old.image_name != file_name_of(b.end_path)) return "the build record names another image";
+  if (old.updating) return "an earlier update was interrupted";
+  if (old.image != image) return "the image was changed since the build record was written";
+  return "";
 }
 }  // namespace
 
@@ -97,52 +296,105 @@ std::string default_image_path(const std::string &dlf) {
 
 int build_image(ImageRun &run) {
   double start = monotonic_seconds();
-  const std::string &dlf = run.options.dlf_path;
-  std::string image = run.options.image_path.empty() ? default_image_path(dlf) : run.options.image_path;
-  const OutputFile output = output_file(image, "the image", false);
-  CheckedDlf checked;
-  if (!check_dlf(run, dlf, {output}, {.keep_paths = false}, checked) && checked.items.empty()) return IMAGE_FAILED;
-  check_build_target(run, dlf, checked, output);
+  Build b{run, run.options.dlf_path, {}, {}, {}, {}, 0, 0, file_clock_now_ns()};
+  b.image = run.options.image_path.empty() ? default_image_path(b.dlf) : run.options.image_path;
+  std::vector<OutputFile> outputs{output_file(b.image, "the image", false)};
+  b.end_path = outputs[0].target.end_path;
+  b.record_path = build_record_path(b.end_path);
+  if (!b.end_path.empty()) outputs.push_back(output_file(b.record_path, "the build record", false));
+  if (!run.options.depfile_path.empty()) outputs.push_back(output_file(run.options.depfile_path, "the depfile", false));
+  const bool depfile = !run.options.depfile_path.empty();
+  if (!check_dlf(run, b.dlf, outputs, {.keep_paths = depfile, .identities = true}, b.checked) &&
+      b.checked.items.empty())
+    return IMAGE_FAILED;
+  check_build_target(run, b.dlf, b.checked, outputs);
   if (run.error_count != 0) return IMAGE_FAILED;
 
-  uint64_t data_bytes = 0;
-  for (const CheckedItem &item : checked.items) data_bytes += item.size;
-  uint64_t image_size = run.options.image_size.value_or(checked.closing_offset);
+  for (const CheckedItem &item : b.checked.items) b.data_bytes += item.size;
+  b.image_size = run.options.image_size.value_or(b.checked.closing_offset);
 
   if (run.after_checks) run.after_checks();
   if (run.options.quiet) run.progress = false;
-  InterruptWatch watch;  // from here on Ctrl-C ends the build cleanly
-  // A symbolic link named as the image stays: the file it leads to is replaced.
-  ReplacementFile temporary;
-  if (!temporary.create(output.target.end_path)) {
-    image_error(run, "cannot create a file beside " + image + ": " + error_text(temporary.error()));
-    return IMAGE_FAILED;
+
+  // One build of an image at a time: the second waits, then finds the
+  // first one's record.
+  FileLock lock;
+  int lock_error = b.end_path.empty() ? ENOENT : lock.acquire(b.record_path);
+  b.record_usable = lock_error == 0;
+  if (lock_error != 0)
+    image_note(run, "Note: cannot use the build record " + b.record_path + ": " + open_problem(lock_error) +
+                        "; writing the whole image");
+  BuildRecord old;
+  std::string problem;
+  RecordState state = lock_error == 0 ? read_build_record(b.record_path, old, problem) : RecordState::Missing;
+  if (state == RecordState::Damaged || state == RecordState::OtherVersion)
+    image_note(run, "Note: the build record " + b.record_path + " is ignored: " + problem);
+  FileIdentity found;
+  int error = 0;
+  bool image_found = file_identity(b.end_path, found, error);
+  std::string reason = full_build_reason(b, lock_error == 0, state, old, found, image_found);
+
+  bool updated = false;
+  UpdatePlan plan;
+  if (reason.empty()) {
+    plan = plan_update(b.checked, old, b.image_size);
+    InterruptWatch watch;
+    UpdateResult result = UpdateResult::Done;
+    if (plan.changes_image()) {
+      DiscFileReader current;
+      result = current.open(b.end_path) ? update_on_clone(b, plan, current.fd(), watch) : UpdateResult::CannotStart;
+      if (result == UpdateResult::CannotStart) result = update_in_place(b, plan, found, watch);
+    }
+    if (result == UpdateResult::Failed) return IMAGE_FAILED;
+    if (result == UpdateResult::Done) {
+      // Unchanged bytes keep the image's identity: the record is rewritten
+      // only when something it holds changed.
+      FileIdentity now;
+      BuildRecord fresh = new_record(b, file_identity(b.end_path, now, error) ? now : found);
+      bool same = !plan.changes_image() && fresh.zem == old.zem && fresh.closing_offset == old.closing_offset &&
+                  fresh.image_size == old.image_size && fresh.has_config == old.has_config &&
+                  (!fresh.has_config || fresh.config == old.config) && fresh.items.size() == old.items.size();
+      for (size_t i = 0; same && i < fresh.items.size(); ++i)
+        same = fresh.items[i].offset == old.items[i].offset && fresh.items[i].source == old.items[i].source;
+      if (!same) record_build(b);
+      updated = true;
+    } else {
+      reason = "an update in place could not begin";
+    }
   }
-  if (!copy_items(run, dlf, checked, temporary, image, watch, data_bytes)) return IMAGE_FAILED;
-  if (!temporary.set_length(image_size)) {
-    image_error(run, "cannot extend " + image + " to " + grouped(image_size) + " bytes: " +
-                         error_text(temporary.error()));
-    return IMAGE_FAILED;
-  }
-  if (watch.interrupted()) {
-    image_error(run, "interrupted; " + image + " was not written");
-    return IMAGE_FAILED;
-  }
-  if (!temporary.commit()) {
-    image_error(run, "cannot write " + image + ": " + error_text(temporary.error()));
-    return IMAGE_FAILED;
+  if (!updated && !full_build(b)) return IMAGE_FAILED;
+
+  if (depfile) {
+    std::vector<std::string> inputs{b.dlf};
+    if (b.checked.header.zem && !b.checked.header.config_path.empty())
+      inputs.push_back(item_host_path(run.options.directory, b.checked.header.config_path));
+    inputs.insert(inputs.end(), b.checked.paths.begin(), b.checked.paths.end());
+    std::string bad;
+    std::optional<std::string> text = depfile_text(b.image, inputs, bad);
+    if (!text) {
+      image_error(run, "cannot write the depfile " + run.options.depfile_path + ": the path " + bad +
+                           " holds a line break");
+      return IMAGE_FAILED;
+    }
+    if (!write_output(run, outputs.back(), *text)) return IMAGE_FAILED;
   }
 
   double seconds = monotonic_seconds() - start;
-  DiscFileStatus written = disc_file_status(image);
-  char timing[64];
-  std::snprintf(timing, sizeof timing, "%.2f s", seconds);
-  image_note(run, "Built " + image + ": " + grouped(checked.items.size()) + " items, " + grouped(data_bytes) +
-                      " data bytes, image " + grouped(image_size) + " bytes, " + grouped(written.allocated) +
-                      " bytes allocated, " + timing + ", " +
-                      binary_size(seconds > 0 ? static_cast<double>(data_bytes) / seconds : 0) + "/s");
-  if (checked.header.zem)
-    image_note(run, "The configuration file " + item_host_path(run.options.directory, checked.header.config_path) +
+  const size_t items = b.checked.items.size();
+  if (updated) {
+    image_note(run, "Updated " + b.image + ": " + grouped(plan.items_written) + " of " + grouped(items) +
+                        " items written (" + grouped(plan.bytes_written) + " bytes), " +
+                        grouped(items - plan.items_written) + " unchanged, " + seconds_text(seconds));
+  } else {
+    DiscFileStatus written = disc_file_status(b.image);
+    image_note(run, "Built " + b.image + ": " + grouped(items) + " items, " + grouped(b.data_bytes) +
+                        " data bytes, image " + grouped(b.image_size) + " bytes, " + grouped(written.allocated) +
+                        " bytes allocated, " + seconds_text(seconds) + ", " +
+                        binary_size(seconds > 0 ? static_cast<double>(b.data_bytes) / seconds : 0) +
+                        "/s (full build: " + reason + ")");
+  }
+  if (b.checked.header.zem)
+    image_note(run, "The configuration file " + item_host_path(run.options.directory, b.checked.header.config_path) +
                         " is not part of the image: give it to the disc emulator beside it.");
   return IMAGE_OK;
 }

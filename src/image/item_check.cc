@@ -56,6 +56,12 @@ bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFi
       DiscFileReader file;  // opening proves that it can be read
       if (!file.open(path)) problem = file.error();
       status = file.status();
+      FileIdentity identity;
+      int error = 0;
+      if (problem == 0 && how.identities && file_identity(file.fd(), identity, error) && identity.size == status.size) {
+        c.modified_ns = identity.modified_ns;
+        c.changed_ns = identity.changed_ns;
+      }
     } else {
       status = disc_file_status(path);
       problem = status.kind == DiscFileKind::Regular ? 0
