@@ -21,7 +21,7 @@ configure = cmake -S . -B $(BUILD) --log-level=NOTICE -DCMAKE_BUILD_TYPE=RelWith
             -DQORV_TESTS=$(1) $(CMAKE_FLAGS)
 
 .PHONY: all build test test-sanitize demo install package clean bench fuzz windows test-windows \
-        bench-build bench-snapshot bench-compare bench-selftest bench-image bench-map
+        bench-build bench-snapshot bench-compare bench-selftest bench-image bench-update bench-map
 
 all: build
 
@@ -126,6 +126,10 @@ bench-compare: bench-build
 # The image cases: QorvImage build against cat of the same files (bench/imagebench.py).
 bench-image: bench-build
 	$(BENCH) image
+
+# The update cases: a full build, no change, one 1 MiB edit, one grown file.
+bench-update: bench-build
+	$(BENCH) update
 
 # The map case: QorvImage map of 200,000 items in as many top-level folders.
 bench-map: bench-build

@@ -153,7 +153,8 @@ RecordState read_build_record(const std::string &path, BuildRecord &record, std:
     if (key == "end") {
       if (!f.number(count) || !f.done() || count != record.items.size())
         return damaged("its end line does not count its items");
-      if (reader.read_line(line)) return damaged("it goes on after its end line");
+      if (reader.read_line(line) || reader.line_too_long() || reader.failed())
+        return damaged("it goes on after its end line");
       return RecordState::Read;
     }
     RecordItem item;
