@@ -109,15 +109,21 @@ def prepare(kind, files, seed, bench_dir, make_dlf, spawn):
     return case, dlf
 
 
-def item_list(dlf, out_dir):
-    """The DLF's host paths in order, NUL-separated, for xargs; and their total size."""
-    paths = []
+def dlf_items(dlf):
+    """(offset, host path as bytes) of each item, in DLF order."""
+    items = []
     with open(dlf, "rb") as f:
         for line in f.read().split(b"\r\n"):
             if line.startswith(b"0x"):
                 name = line[line.index(b",") + 2:line.rindex(b'"')]
                 if name:
-                    paths.append(name)
+                    items.append((int(line[2:line.index(b",")], 16), name))
+    return items
+
+
+def item_list(dlf, out_dir):
+    """The DLF's host paths in order, NUL-separated, for xargs; and their total size."""
+    paths = [name for _, name in dlf_items(dlf)]
     listing = os.path.join(out_dir, "items.lst")
     with open(listing, "wb") as f:
         f.write(b"\0".join(paths))
@@ -257,18 +263,6 @@ UPDATE_TARGETS_TEXT = ("Targets: no change <= 20 ms + one status call per item; 
                        "peak RSS <= 32 MiB + 200 bytes per item.")
 
 
-def dlf_items(dlf):
-    """(offset, host path) of each item, in DLF order."""
-    items = []
-    with open(dlf, "rb") as f:
-        for line in f.read().split(b"\r\n"):
-            if line.startswith(b"0x"):
-                name = line[line.index(b",") + 2:line.rindex(b'"')]
-                if name:
-                    items.append((int(line[2:line.index(b",")], 16), name.decode()))
-    return items
-
-
 def status_seconds(paths):
     """One status call per path, timed (the floor of any run that looks at every item)."""
     start = time.perf_counter()
@@ -285,7 +279,7 @@ def run_update_cases(image_tool, make_dlf, bench_dir, seed, repeat, spawn, selec
     for kind, files in selected or IMAGE_CASES:
         case, dlf = prepare(kind, files, seed, bench_dir, make_dlf, spawn)
         items = dlf_items(dlf)
-        paths = [p for _, p in items]
+        paths = [os.fsdecode(p) for _, p in items]
         image = os.path.join(case.out_dir, "update.img")
         err = os.path.join(case.out_dir, "update.err")
         build = [image_tool, "build", "-q", "-o", image, dlf]
