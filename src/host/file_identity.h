@@ -16,8 +16,12 @@ struct FileIdentity {
   uint64_t size = 0;
   int64_t modified_ns = 0;  // content last written, nanoseconds of the host's file clock
   int64_t changed_ns = 0;   // anything last changed (POSIX ctime; Windows ChangeTime)
+  uint64_t links = 1;       // names the file has (hard links); not part of its identity
 
-  bool operator==(const FileIdentity &) const = default;
+  bool operator==(const FileIdentity &o) const {
+    return device == o.device && inode == o.inode && size == o.size && modified_ns == o.modified_ns &&
+           changed_ns == o.changed_ns;
+  }
 };
 
 // The identity of the open file `fd` (a C runtime descriptor on Windows);

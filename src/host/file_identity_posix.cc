@@ -15,6 +15,7 @@ void fill(const struct stat &st, FileIdentity &identity) {
   identity.size = static_cast<uint64_t>(st.st_size);
   identity.modified_ns = nanoseconds(st.st_mtim);
   identity.changed_ns = nanoseconds(st.st_ctim);
+  identity.links = static_cast<uint64_t>(st.st_nlink);
 }
 }  // namespace
 

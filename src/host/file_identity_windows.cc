@@ -25,6 +25,7 @@ bool fill(HANDLE handle, FileIdentity &identity, int &error) {
   identity.size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
   identity.modified_ns = nanoseconds(basic.LastWriteTime.QuadPart);
   identity.changed_ns = nanoseconds(basic.ChangeTime.QuadPart);
+  identity.links = info.nNumberOfLinks;
   return true;
 }
 }  // namespace

@@ -231,6 +231,9 @@ UpdateResult update_in_place(Build &b, const UpdatePlan &plan, const FileIdentit
   FileIdentity now;
   int error = open_for_update(b.end_path, fd);
   if (error == 0 && (!file_identity(fd, now, error) || now != expected)) error = error ? error : ESTALE;
+  // Another name of the file (a hard link kept as a copy) would see the
+  // update too: a new file renamed over this name leaves it as it was.
+  if (error == 0 && now.links > 1) error = EMLINK;
   BuildRecord mark;
   mark.updating = true;
   mark.image_name = file_name_of(b.end_path);
@@ -238,7 +241,9 @@ UpdateResult update_in_place(Build &b, const UpdatePlan &plan, const FileIdentit
   if (error != 0) {
     if (fd >= 0) close_file(fd);
     image_note(b.run, "Note: cannot update " + b.image + " in place: " +
-                          (error == ESTALE ? std::string("it changed") : error_text(error)) +
+                          (error == ESTALE   ? std::string("it changed")
+                           : error == EMLINK ? std::string("it has other names (hard links), which would change too")
+                                             : error_text(error)) +
                           "; writing the whole image");
     return UpdateResult::CannotStart;
   }
