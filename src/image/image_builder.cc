@@ -271,6 +271,31 @@ std::string seconds_text(double seconds) {
   return timing;
 }
 
+// The record as it stands before the checks, read without the lock: the
+// checks need only look up the files it vouches for. Usable only when it is
+// a complete record of the image as it is now; what decides the build is
+// read under the lock (this one again, if the record is still this file).
+struct RecordHint {
+  bool usable = false;
+  FileIdentity file;  // the record file's own identity when it was read
+  BuildRecord record;
+};
+
+RecordHint read_record_hint(const Build &b) {
+  RecordHint hint;
+  FileIdentity image;
+  std::string problem;
+  int error = 0;
+  if (b.end_path.empty() || disc_file_status(b.record_path).kind != DiscFileKind::Regular ||
+      !file_identity(b.record_path, hint.file, error) ||
+      read_build_record(b.record_path, hint.record, problem) != RecordState::Read || hint.record.updating ||
+      !file_identity(b.end_path, image, error) || hint.record.image != image ||
+      hint.record.image_name != file_name_of(b.end_path))
+    return {};
+  hint.usable = true;
+  return hint;
+}
+
 // Why an update cannot be trusted, or "" when the record matches the image.
 std::string full_build_reason(const Build &b, bool locked, RecordState state, const BuildRecord &old,
                               const FileIdentity &image, bool image_found) {
@@ -309,7 +334,10 @@ int build_image(ImageRun &run) {
   if (!b.end_path.empty()) outputs.push_back(output_file(b.record_path, "the build record", false));
   if (!run.options.depfile_path.empty()) outputs.push_back(output_file(run.options.depfile_path, "the depfile", false));
   const bool depfile = !run.options.depfile_path.empty();
-  if (!check_dlf(run, b.dlf, outputs, {.keep_paths = depfile, .identities = true}, b.checked) &&
+  RecordHint hint = read_record_hint(b);
+  if (!check_dlf(run, b.dlf, outputs,
+                 {.keep_paths = depfile, .identities = true, .recorded = hint.usable ? &hint.record.items : nullptr},
+                 b.checked) &&
       b.checked.items.empty())
     return IMAGE_FAILED;
   check_build_target(run, b.dlf, b.checked, outputs);
@@ -331,11 +359,18 @@ int build_image(ImageRun &run) {
                         "; writing the whole image");
   BuildRecord old;
   std::string problem;
-  RecordState state = lock_error == 0 ? read_build_record(b.record_path, old, problem) : RecordState::Missing;
+  int error = 0;
+  RecordState state = RecordState::Missing;
+  FileIdentity record_now;
+  if (lock_error == 0 && hint.usable && file_identity(b.record_path, record_now, error) && record_now == hint.file) {
+    old = std::move(hint.record);  // nobody wrote it since: read once
+    state = RecordState::Read;
+  } else if (lock_error == 0) {
+    state = read_build_record(b.record_path, old, problem);
+  }
   if (state == RecordState::Damaged || state == RecordState::OtherVersion)
     image_note(run, "Note: the build record " + b.record_path + " is ignored: " + problem);
   FileIdentity found;
-  int error = 0;
   bool image_found = file_identity(b.end_path, found, error);
   std::string reason = full_build_reason(b, lock_error == 0, state, old, found, image_found);
 

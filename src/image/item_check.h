@@ -10,6 +10,7 @@
 
 #include "host/disc_file.h"
 #include "host/file_identity.h"
+#include "image/build_record.h"
 #include "image/dlf_reader.h"
 #include "image/image_run.h"
 #include "image/output_file.h"
@@ -50,6 +51,12 @@ struct DlfCheck {
   bool open_items = true;
   // Take each file's times too (with `open_items`): a build records them.
   bool identities = false;
+  // What the image's build record says of the items, in DLF order (build):
+  // an item at the recorded offset whose file still has the recorded
+  // identity is looked up by one status call instead of being opened. The
+  // identity's change time covers its permissions, and its bytes are in the
+  // image already.
+  const std::vector<RecordItem> *recorded = nullptr;
 };
 
 // Reads the DLF `dlf` and checks every item, reporting each problem with its
