@@ -244,7 +244,8 @@ std::string file_written_in(pid_t pid, const std::string &folder) {
   std::error_code ec;
   for (const auto &e : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
     std::string target = fs::read_symlink(e.path(), ec).string();
-    if (!ec && target.starts_with(folder + "/")) return target;
+    // The build record is opened first, as a lock: wait for the image's file.
+    if (!ec && target.starts_with(folder + "/") && target.find(".build-record") == std::string::npos) return target;
   }
   return "";
 }
