@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "host/disc_file.h"
+#include "host/host_path.h"
 #include "host/interrupt_watch.h"
 #include "host/range_copy.h"
 #include "image/image_report.h"
@@ -87,9 +88,8 @@ bool copy_items(ImageRun &run, const std::string &dlf, const CheckedDlf &checked
 }  // namespace
 
 std::string default_image_path(const std::string &dlf) {
-  size_t slash = dlf.rfind('/');
   size_t dot = dlf.rfind('.');
-  size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+  size_t name_start = host_name_start(dlf);
   // A leading dot starts a hidden name, not an extension.
   if (dot == std::string::npos || dot <= name_start) return dlf + ".img";
   return dlf.substr(0, dot) + ".img";

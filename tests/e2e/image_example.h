@@ -46,8 +46,10 @@ public:
     // out/ is scratch space of `make demo`: start without what it left.
     std::filesystem::remove_all(dir_.at("out"));
     dir_.mkdir("out");
-    std::string command = "cd '" + dir_.path() + "' && '" + QORV_BINARY + "' common.ddf " + mode +
-                          ".ddf 2>/dev/null";
+    std::string command = kWindowsHost ? "cd /d \"" + dir_.path() + "\" && \"" + QORV_BINARY + "\" common.ddf " +
+                                             mode + ".ddf 2>NUL"
+                                       : "cd '" + dir_.path() + "' && '" + QORV_BINARY + "' common.ddf " + mode +
+                                             ".ddf 2>/dev/null";
     status_ = std::system(command.c_str());
   }
   bool made() const { return status_ == 0 && file_exists(dlf()); }
@@ -66,6 +68,19 @@ public:
                        line.substr(comma + 2, line.rfind('"') - comma - 2));
     }
     return out;
+  }
+
+  // The image assembled directly: zeros up to the closing offset, every
+  // item's file at its offset.
+  std::string direct_assembly() const {
+    auto lines = items();
+    std::string image(lines.back().first, '\0');
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+      if (!lines[i].second.empty()) {
+        std::string data = read_file(at(lines[i].second));
+        image.replace(lines[i].first, data.size(), data);
+      }
+    return image;
   }
 
 private:
