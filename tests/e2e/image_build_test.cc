@@ -243,19 +243,8 @@ std::string file_written_in(pid_t pid, const std::string &folder) {
 }
 
 TEST(ImageBuild, InterruptedBuildLeavesNoFile) {
-  // One MiB of real data named by 2,048 items: 2 GiB to copy, far more than
-  // the moments between the start of the copy and the signal.
   TempDir dir;
-  std::string data(1 << 20, '\0');
-  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + 1);
-  write_file(dir.at("data.bin"), data);
-  std::string sys(0x440, '\0');
-  sys[0x1C] = '\xC2', sys[0x1D] = '\x33', sys[0x1E] = '\x9F', sys[0x1F] = '\x3D';
-  write_file(dir.at("sys.bin"), sys);
-  std::string dlf = "v1.00\r\n0x00000000,\"" + dir.at("sys.bin") + "\"\r\n";
-  for (uint64_t i = 1; i <= 2048; ++i) dlf += hex_offset(i << 20, 8) + ",\"" + dir.at("data.bin") + "\"\r\n";
-  dlf += hex_offset(2049ull << 20, 8) + ",\"\"\r\n";
-  write_file(dir.at("big.dlf"), dlf);
+  write_long_build(dir);
   fs::create_directory(dir.at("out"));
   const std::string out = dir.at("out");
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "e2e/image_example.h"
@@ -14,17 +15,10 @@
 namespace qorv::test {
 namespace {
 
-// The names in `dir` (ANSI code page), "." and ".." left out.
+// The names in `dir` (ASCII names only).
 std::vector<std::string> names_in(const std::string &dir) {
   std::vector<std::string> out;
-  WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA((dir + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return out;
-  do {
-    std::string name = found.cFileName;
-    if (name != "." && name != "..") out.push_back(name);
-  } while (::FindNextFileA(search, &found));
-  ::FindClose(search);
+  for (const auto &entry : std::filesystem::directory_iterator(dir)) out.push_back(entry.path().filename().string());
   return out;
 }
 
@@ -121,19 +115,8 @@ TEST(ImageWindows, RefusalsCompareNamesTheWindowsWay) {
 }
 
 TEST(ImageWindows, CtrlCEndsTheBuildAndLeavesNoFile) {
-  // One MiB of real data named by 2,048 items: 2 GiB to copy, far more than
-  // the moments between the start of the copy and Ctrl-C.
   TempDir dir;
-  std::string data(1 << 20, '\0');
-  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + 1);
-  write_file(dir.at("data.bin"), data);
-  std::string sys(0x440, '\0');
-  sys[0x1C] = '\xC2', sys[0x1D] = '\x33', sys[0x1E] = '\x9F', sys[0x1F] = '\x3D';
-  write_file(dir.at("sys.bin"), sys);
-  std::string dlf = "v1.00\r\n0x00000000,\"" + dir.at("sys.bin") + "\"\r\n";
-  for (uint64_t i = 1; i <= 2048; ++i) dlf += hex_offset(i << 20, 8) + ",\"" + dir.at("data.bin") + "\"\r\n";
-  dlf += hex_offset(2049ull << 20, 8) + ",\"\"\r\n";
-  write_file(dir.at("big.dlf"), dlf);
+  write_long_build(dir);
   const std::string out = dir.mkdir("out"), image = dir.at("out/big.img");
 
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
