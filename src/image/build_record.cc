@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "host/host_path.h"
 #include "host/line_reader.h"
 
 namespace qorv {
@@ -87,10 +88,7 @@ std::string hex(uint64_t value) {
 
 std::string build_record_path(const std::string &image_end_path) { return image_end_path + BUILD_RECORD_SUFFIX; }
 
-std::string file_name_of(const std::string &path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string file_name_of(const std::string &path) { return path.substr(host_name_start(path)); }
 
 RecordState read_build_record(const std::string &path, BuildRecord &record, std::string &problem) {
   LineReader reader(MAX_LINE);

@@ -9,6 +9,7 @@
 #include "host/file_identity.h"
 #include "host/file_lock.h"
 #include "host/file_update.h"
+#include "host/host_path.h"
 #include "host/interrupt_watch.h"
 #include "host/range_copy.h"
 #include "image/build_record.h"
@@ -316,9 +317,8 @@ std::string full_build_reason(const Build &b, bool locked, RecordState state, co
 }  // namespace
 
 std::string default_image_path(const std::string &dlf) {
-  size_t slash = dlf.rfind('/');
   size_t dot = dlf.rfind('.');
-  size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+  size_t name_start = host_name_start(dlf);
   // A leading dot starts a hidden name, not an extension.
   if (dot == std::string::npos || dot <= name_start) return dlf + ".img";
   return dlf.substr(0, dot) + ".img";
