@@ -20,8 +20,8 @@ deps = $(if $(filter no,$(INSTALL_DEPS)),@:,@sh scripts/install-deps $(1))
 configure = cmake -S . -B $(BUILD) --log-level=NOTICE -DCMAKE_BUILD_TYPE=RelWithDebInfo \
             -DQORV_TESTS=$(1) $(CMAKE_FLAGS)
 
-.PHONY: all build test test-sanitize demo install package clean bench fuzz windows test-windows \
-        bench-build bench-snapshot bench-compare bench-selftest bench-image bench-map
+.PHONY: all build test test-sanitize demo install package package-windows clean bench fuzz windows test-windows \
+        bench-build bench-snapshot bench-compare bench-selftest bench-image bench-update bench-map
 
 all: build
 
@@ -45,21 +45,32 @@ test-sanitize:
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # Windows (cross-compiled with MinGW-w64): `make windows` leaves the release
-# program in $(BUILD_WIN)/QorvMakeDlf.exe; `make test-windows` builds the test
-# suite for Windows in $(BUILD_WIN_TEST) and runs it under Wine.
+# programs in $(BUILD_WIN)/QorvMakeDlf.exe and $(BUILD_WIN)/QorvImage.exe;
+# `make test-windows` builds the test suite for Windows in $(BUILD_WIN_TEST)
+# and runs it under Wine, with the POSIX programs of $(BUILD) to compare the
+# images with; `make package-windows` packs the programs into
+# qorv-tools-<version>-win64.zip in this folder and runs the archive's
+# demo.cmd under Wine (scripts/windows-archive).
 WINDOWS_CMAKE = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake --log-level=NOTICE
 
 windows:
 	$(call deps,windows)
 	cmake -S . -B $(BUILD_WIN) $(WINDOWS_CMAKE) -DCMAKE_BUILD_TYPE=Release -DQORV_TESTS=OFF $(CMAKE_FLAGS)
-	cmake --build $(BUILD_WIN) -j $(JOBS) --target QorvMakeDlf
-	@echo "Windows program: $(BUILD_WIN)/QorvMakeDlf.exe"
+	cmake --build $(BUILD_WIN) -j $(JOBS) --target QorvMakeDlf QorvImage
+	@echo "Windows programs: $(BUILD_WIN)/QorvMakeDlf.exe $(BUILD_WIN)/QorvImage.exe"
 
 test-windows:
 	$(call deps,windows)
-	cmake -S . -B $(BUILD_WIN_TEST) $(WINDOWS_CMAKE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORV_TESTS=ON $(CMAKE_FLAGS)
+	$(call configure,AUTO)
+	cmake --build $(BUILD) -j $(JOBS) --target QorvMakeDlf QorvImage
+	cmake -S . -B $(BUILD_WIN_TEST) $(WINDOWS_CMAKE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORV_TESTS=ON \
+	  -DQORV_POSIX_BUILD=$(abspath $(BUILD)) $(CMAKE_FLAGS)
 	cmake --build $(BUILD_WIN_TEST) -j $(JOBS)
 	cd $(BUILD_WIN_TEST) && ctest --output-on-failure -j $(JOBS)
+
+package-windows: windows
+	$(call deps,package-windows)
+	sh scripts/windows-archive $(BUILD_WIN) $(CURDIR)
 
 demo:
 	$(call deps,build)
@@ -126,6 +137,10 @@ bench-compare: bench-build
 # The image cases: QorvImage build against cat of the same files (bench/imagebench.py).
 bench-image: bench-build
 	$(BENCH) image
+
+# The update cases: a full build, no change, one 1 MiB edit, one grown file.
+bench-update: bench-build
+	$(BENCH) update
 
 # The map case: QorvImage map of 200,000 items in as many top-level folders.
 bench-map: bench-build

@@ -7,6 +7,7 @@
   bench.py prepare   only generate the trees and descriptions
   bench.py selftest  unit checks of the generators
   bench.py image     time QorvImage build against `cat` of the same files (imagebench.py)
+  bench.py update    time QorvImage build updating an image: no change, one edit, one grown file
   bench.py map       time QorvImage map of 200,000 items in as many top-level folders
 
 Settings come from options or the environment: BENCH_DIR (scratch folder,
@@ -414,6 +415,19 @@ def command_image(args):
     return 0
 
 
+def command_update(args):
+    import imagebench
+    bench_dir, seed, binary, image_tool, repeat = image_setup(args, "bench-update")
+    rows = imagebench.run_update_cases(image_tool, binary, bench_dir, seed, repeat, spawn)
+    report = imagebench.format_update_table(rows) + "\n" + "\n".join(
+        f"- {label}: {shown} {'PASS' if ok else 'FAIL'}"
+        for label, shown, ok in imagebench.check_update_targets(rows)) + "\n"
+    save_report(bench_dir, "update",
+                f"{repeat} rounds; medians of wall time; peak RSS from one further round.",
+                report, {"seed": seed, "repeat": repeat, "rows": rows})
+    return 0
+
+
 def command_map(args):
     import imagebench
     bench_dir, seed, binary, image_tool, repeat = image_setup(args, "bench-map")
@@ -442,7 +456,7 @@ def command_selftest(_args):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("command", choices=["run", "snapshot", "compare", "prepare", "selftest", "image", "map"])
+    parser.add_argument("command", choices=["run", "snapshot", "compare", "prepare", "selftest", "image", "update", "map"])
     parser.add_argument("--binary", default="build-release/QorvMakeDlf")
     parser.add_argument("--bench-dir")
     parser.add_argument("--seed", type=int)
@@ -453,7 +467,7 @@ def main():
     args = parser.parse_args()
     command = {"run": command_run, "snapshot": command_snapshot, "compare": command_compare,
                "prepare": command_prepare, "selftest": command_selftest, "image": command_image,
-               "map": command_map}[args.command]
+               "update": command_update, "map": command_map}[args.command]
     return command(args)
 
 

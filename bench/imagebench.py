@@ -40,6 +40,7 @@ def data_tree(seed, n_files):
     rng = random.Random(f"data:{seed}:{n_files}")
     weights = [rng.uniform(0.2, 1.8) for _ in tree.files]
     sizes = [int(GIB * w / sum(weights)) for w in weights]
+    sizes[len(sizes) // 2] = MIB  # the file that the update cases rewrite
     sizes[-1] += GIB - sum(sizes)
     tree.files = [(d, name, size) for (d, name, _), size in zip(tree.files, sizes)]
     return tree
@@ -108,15 +109,21 @@ def prepare(kind, files, seed, bench_dir, make_dlf, spawn):
     return case, dlf
 
 
-def item_list(dlf, out_dir):
-    """The DLF's host paths in order, NUL-separated, for xargs; and their total size."""
-    paths = []
+def dlf_items(dlf):
+    """(offset, host path as bytes) of each item, in DLF order."""
+    items = []
     with open(dlf, "rb") as f:
         for line in f.read().split(b"\r\n"):
             if line.startswith(b"0x"):
                 name = line[line.index(b",") + 2:line.rindex(b'"')]
                 if name:
-                    paths.append(name)
+                    items.append((int(line[2:line.index(b",")], 16), name))
+    return items
+
+
+def item_list(dlf, out_dir):
+    """The DLF's host paths in order, NUL-separated, for xargs; and their total size."""
+    paths = [name for _, name in dlf_items(dlf)]
     listing = os.path.join(out_dir, "items.lst")
     with open(listing, "wb") as f:
         f.write(b"\0".join(paths))
@@ -247,3 +254,120 @@ def format_table(rows):
                  f"{r['tool_s'] / r['cat_sync_s']:.2f} | {r['rss'] / MIB:.1f} | "
                  f"{r['allocated'] / max(1, r['data_bytes']):.4f} |\n")
     return head + body
+
+
+# ------------------------------------------------------------------ updates
+
+UPDATE_TARGETS_TEXT = ("Targets: no change <= 20 ms + one status call per item; one 1 MiB same-size edit "
+                       "<= 50 ms and <= 3 % of the full build; a grown file <= the full build; "
+                       "peak RSS <= 32 MiB + 200 bytes per item.")
+
+
+def status_seconds(paths):
+    """One status call per path, timed (the floor of any run that looks at every item)."""
+    start = time.perf_counter()
+    for p in paths:
+        os.stat(p)
+    return time.perf_counter() - start
+
+
+def run_update_cases(image_tool, make_dlf, bench_dir, seed, repeat, spawn, selected=None):
+    """Per case and round: a full build, a build with nothing changed, one
+    1 MiB same-size edit, and one early file grown so that every later item
+    moves; then one more round of the same with the peak memory of each."""
+    rows = []
+    for kind, files in selected or IMAGE_CASES:
+        case, dlf = prepare(kind, files, seed, bench_dir, make_dlf, spawn)
+        items = dlf_items(dlf)
+        paths = [os.fsdecode(p) for _, p in items]
+        image = os.path.join(case.out_dir, "update.img")
+        err = os.path.join(case.out_dir, "update.err")
+        build = [image_tool, "build", "-q", "-o", image, dlf]
+        # The 1 MiB file to rewrite, and the first file after the system file, to grow.
+        edited = next(p for p in paths[1:] if os.path.getsize(p) >= MIB)
+        grown = paths[1]
+        grown_size = os.path.getsize(grown)
+        with open(edited, "rb") as f:
+            original = f.read(MIB)
+        sparse = os.stat(edited).st_blocks == 0
+        edited_size = os.path.getsize(edited)
+        rng = random.Random(f"edit:{seed}")
+
+        def lay_out():
+            _, _, status = spawn([make_dlf, case.description], os.devnull, os.devnull)
+            if status != 0:
+                raise RuntimeError(f"{case.name}: QorvMakeDlf failed with status {status}")
+
+        def timed(label, memory):
+            time.sleep(0.1)  # the sources' changes lie behind the file clock's granularity
+            wall, rss, status = spawn(build, os.devnull, err, for_memory=memory)
+            if status != 0:
+                raise RuntimeError(f"{case.name}: QorvImage failed with status {status}; see {err}")
+            with open(err) as f:
+                summary = f.readline().strip()
+            return wall, rss, summary
+
+        steps = {"full": [], "unchanged": [], "edit": [], "grown": []}
+        peaks = {name: 0 for name in steps}
+        summaries = {}
+        print(f"running {case.name} updates: {len(items)} items", flush=True)
+        for i in range(repeat + 1):
+            memory = i == repeat  # the last round measures memory only
+            for path in (image, image + ".build-record"):
+                if os.path.exists(path):
+                    os.remove(path)
+            results = {"full": timed("full", memory), "unchanged": timed("unchanged", memory)}
+            with open(edited, "r+b") as f:
+                f.write(rng.randbytes(MIB))
+            results["edit"] = timed("edit", memory)
+            with open(grown, "ab") as f:
+                f.write(rng.randbytes(64 * 1024))
+            lay_out()
+            results["grown"] = timed("grown", memory)
+            # Back to the tree as it was (a sparse file to its holes).
+            if sparse:
+                os.truncate(edited, 0)
+                os.truncate(edited, edited_size)
+            else:
+                with open(edited, "r+b") as f:
+                    f.write(original)
+            os.truncate(grown, grown_size)
+            lay_out()
+            for name, (wall, rss, summary) in results.items():
+                summaries[name] = summary
+                if memory:
+                    peaks[name] = rss
+                else:
+                    steps[name].append(wall)
+            if not memory:
+                print(f"  {i + 1}/{repeat}: " + ", ".join(f"{n} {steps[n][-1]:.3f} s" for n in steps), flush=True)
+        remove(image, image + ".build-record")
+        rows.append({"case": case.name, "items": len(items), "status_s": status_seconds(paths),
+                     **{n + "_s": statistics.median(t) for n, t in steps.items()},
+                     **{n + "_times": t for n, t in steps.items()},
+                     "rss": max(peaks.values()), "peaks": peaks, "summaries": summaries})
+    return rows
+
+
+def check_update_targets(rows):
+    checks = []
+    for r in rows:
+        limit = 0.020 + r["status_s"]
+        checks.append((f"{r['case']} no change <= 20 ms + {r['items']:,} status calls ({limit * 1000:.0f} ms)",
+                       f"{r['unchanged_s'] * 1000:.1f} ms", r["unchanged_s"] <= limit))
+        checks.append((f"{r['case']} 1 MiB edit <= 50 ms", f"{r['edit_s'] * 1000:.1f} ms", r["edit_s"] <= 0.050))
+        checks.append((f"{r['case']} 1 MiB edit <= 3 % of the full build", f"{100 * r['edit_s'] / r['full_s']:.1f} %",
+                       r["edit_s"] <= 0.03 * r["full_s"]))
+        checks.append((f"{r['case']} grown <= full build", f"{r['grown_s']:.3f} s", r["grown_s"] <= r["full_s"]))
+        limit = 32 * MIB + 200 * r["items"]
+        checks.append((f"{r['case']} peak RSS <= 32 MiB + 200 B/item ({limit / MIB:.1f} MiB)",
+                       f"{r['rss'] / MIB:.1f} MiB", r["rss"] <= limit))
+    return checks
+
+
+def format_update_table(rows):
+    head = ("| case | items | full (s) | no change (s) | 1 MiB edit (s) | grown (s) | status calls (s) "
+            "| peak RSS (MiB) |\n|---|---:|---:|---:|---:|---:|---:|---:|\n")
+    return head + "".join(
+        f"| {r['case']} | {r['items']:,} | {r['full_s']:.3f} | {r['unchanged_s']:.3f} | {r['edit_s']:.3f} | "
+        f"{r['grown_s']:.3f} | {r['status_s']:.3f} | {r['rss'] / MIB:.1f} |\n" for r in rows)

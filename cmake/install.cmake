@@ -28,7 +28,7 @@ set(doc_permissions FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_REA
                           WORLD_READ WORLD_EXECUTE)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${QORV_DOC_DIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs ${CMAKE_SOURCE_DIR}/examples DESTINATION ${QORV_DOC_DIR}
-        ${doc_permissions} REGEX "/examples/out$" EXCLUDE)
+        ${doc_permissions} REGEX "/examples/out$" EXCLUDE PATTERN demo.cmd EXCLUDE)
 
 if(NOT QORV_PACKAGE)
   install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${QORV_DOC_DIR})

@@ -74,6 +74,8 @@ Commands describe(CLI::App &app, const ImageRun &run, ImageOptions &o, Texts &te
   build->add_option("-C,--directory", o.directory, text(ImageMessage::UsageDirectory))
       ->option_text("DIR");
   build->add_flag("-q,--quiet", o.quiet, text(ImageMessage::UsageQuiet));
+  build->add_flag("--full", o.full, text(ImageMessage::UsageFull));
+  build->add_option("--depfile", o.depfile_path, text(ImageMessage::UsageDepfile))->option_text("FILE");
   build->add_option("DLF", o.dlf_path, text(ImageMessage::UsageDlf))->required();
 
   CLI::App *verify = command("verify", ImageMessage::UsageVerify);

@@ -1,6 +1,9 @@
 // Files of the disc image tool: status by path or descriptor, reading at an
 // offset, and the temporary file that becomes an image only once complete.
-// POSIX descriptors; every call is retried on EINTR.
+// POSIX descriptors; every call is retried on EINTR. Windows: C runtime
+// descriptors over the system's handles; errors as errno values
+// (windows_error.h), device and inode are the volume serial number and the
+// file id.
 #pragma once
 
 #include <cstdint>
@@ -71,6 +74,11 @@ inline constexpr uint64_t LARGEST_FILE_SIZE = INT64_MAX;
 // object is discarded or destroyed before. It takes the permission bits of
 // the regular file it replaces (never wider: group bits are dropped when the
 // old file's group cannot be kept); a new file follows the umask.
+// Windows: a named file beside the target, marked to be deleted when its
+// handle closes (so nothing stays however the process ends) until
+// `commit` flushes it, unmarks it and moves it over the target
+// (MoveFileEx, replacing and written through); it is sparse where the
+// file system allows.
 class ReplacementFile {
 public:
   ReplacementFile() = default;

@@ -22,6 +22,15 @@ std::string host_path_of(const std::string *text);
 // DLF shows paths exactly as joined).
 std::string join_host_path(std::string_view dir, std::string_view name);
 
+// True when `path` starts from a root rather than from a folder given
+// beside it: "/..." on POSIX; on Windows a path starting with a separator
+// or a drive ("C:...").
+bool is_rooted_host_path(std::string_view path);
+
+// Where the last name of `path` starts: after its last separator (Windows:
+// "\" or "/", or the ":" of a drive), 0 when it has none.
+size_t host_name_start(std::string_view path);
+
 // The absolute form of `value` for option -a, without a length limit.
 // POSIX, resolved as text: a value not starting with "/" gets the current
 // directory in front; empty and "." components are dropped, ".." removes one

@@ -28,6 +28,13 @@ std::string join_host_path(std::string_view dir, std::string_view name) {
   return out;
 }
 
+bool is_rooted_host_path(std::string_view path) { return path.starts_with('/'); }
+
+size_t host_name_start(std::string_view path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
 namespace {
 
 // `value` resolved as text against the directory `current` (used when

@@ -21,6 +21,16 @@ std::string join_host_path(std::string_view dir, std::string_view name) {
   return out;
 }
 
+bool is_rooted_host_path(std::string_view path) {
+  return path.starts_with('\\') || path.starts_with('/') || (path.size() >= 2 && path[1] == ':');
+}
+
+size_t host_name_start(std::string_view path) {
+  size_t cut = last_path_separator(path);
+  if (cut != std::string_view::npos) return cut + 1;
+  return path.size() >= 2 && path[1] == ':' ? 2 : 0;
+}
+
 std::optional<std::string> absolute_path_text(std::string_view value) {
   std::wstring full = full_wide_path(wide_from_ansi(value));
   if (full.empty()) return std::nullopt;

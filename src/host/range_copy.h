@@ -1,7 +1,9 @@
 // Copying a file's bytes into an image at an offset, inside the kernel where
 // it can (copy_file_range), otherwise through one fixed buffer. Holes of the
 // source are skipped: the image is a new file whose unwritten bytes read as
-// zero, so it stays sparse where the source was.
+// zero, so it stays sparse where the source was. Windows: always through the
+// buffer, with positioned reads and writes; a piece that is all zeros is not
+// written.
 #pragma once
 
 #include <cstdint>

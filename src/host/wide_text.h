@@ -23,6 +23,10 @@ std::string ansi_shown(std::wstring_view text);
 // comparing names that the system takes as equal, never shown.
 std::string comparable_text(std::wstring text);
 
+// Where the last "\" or "/" of `path` (ANSI code page) is, npos when it has
+// none: the trail byte of a double-byte character is never one.
+size_t last_path_separator(std::string_view path);
+
 // `path` as the wide calls take it: paths of 248 characters or more become
 // absolute with the "\\?\" prefix, which lifts the 260-character limit.
 std::wstring wide_host_path(std::string_view path);

@@ -58,6 +58,15 @@ std::wstring full_wide_path(const std::wstring &path) {
   }
 }
 
+size_t last_path_separator(std::string_view path) {
+  size_t last = std::string_view::npos;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == '\\' || path[i] == '/') last = i;
+    else if (::IsDBCSLeadByte(static_cast<BYTE>(path[i]))) ++i;
+  }
+  return last;
+}
+
 std::wstring wide_host_path(std::string_view path) { return lift_path_limit(wide_from_ansi(path)); }
 
 std::wstring lift_path_limit(std::wstring wide) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "host/disc_file.h"
+#include "host/host_path.h"
 #include "image/image_report.h"
 
 namespace qorv {
@@ -168,8 +169,10 @@ bool read_dlf(ImageRun &run, const std::string &path, DlfLayout &layout) {
 }
 
 std::string item_host_path(const std::string &directory, const std::string &host_path) {
-  if (directory.empty() || host_path.starts_with('/')) return host_path;
-  return directory.ends_with('/') ? directory + host_path : directory + "/" + host_path;
+  if (directory.empty() || is_rooted_host_path(host_path)) return host_path;
+  // A folder that ends in a separator (or a drive) takes the path as it is.
+  return host_name_start(directory) == directory.size() ? directory + host_path
+                                                         : join_host_path(directory, host_path);
 }
 
 }  // namespace qorv

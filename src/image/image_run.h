@@ -23,6 +23,8 @@ struct ImageOptions {
   std::string directory;               // -C: host paths of the DLF are relative to it
   std::optional<uint64_t> image_size;  // build --size
   bool quiet = false;                  // build -q: no progress line
+  bool full = false;                   // build --full: no update in place
+  std::string depfile_path;            // build --depfile: the dependencies for make and ninja
   bool json = false;                   // list --json
   bool long_form = false;              // list --long
   std::string svg_path;                // map --svg
@@ -41,6 +43,9 @@ struct ImageRun {
   // Called by `build` once every check passed, before the image file is
   // created (tests change the files here).
   std::function<void()> after_checks;
+  // Called by an update once the image is about to be written (in place,
+  // after the record says so, or on its clone): tests interrupt it here.
+  std::function<void()> before_update_writes;
 };
 
 // Exit statuses of QorvImage.

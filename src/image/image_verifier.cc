@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "host/disc_file.h"
+#include "host/path_target.h"
+#include "host/sparse_file.h"
+#include "image/build_record.h"
 #include "image/fst_reader.h"
 #include "image/image_report.h"
 #include "image/item_check.h"
@@ -22,8 +25,30 @@ struct Comparer {
   std::vector<char> disc = std::vector<char>(CHUNK);
 };
 
+// The data and hole runs of one file, asked for only when a run ends.
+class Runs {
+public:
+  Runs(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  // Whether `offset` lies in data, and where its run ends.
+  FileRun at(uint64_t offset) {
+    if (offset < begin_ || offset >= run_.end) {
+      begin_ = offset;
+      run_ = file_run_at(fd_, offset, size_);
+    }
+    return run_;
+  }
+
+private:
+  int fd_;
+  uint64_t size_;
+  uint64_t begin_ = 0;
+  FileRun run_{false, 0};
+};
+
 // Compares one item's file with the image at its offset; reports the first
-// differing offset and how many bytes differ.
+// differing offset and how many bytes differ. Only data is read: a stretch
+// that is a hole in both is equal, one that is a hole on one side is
+// compared with zeros, so the time follows the data, not the sizes.
 void compare_item(ImageRun &run, const std::string &dlf, const CheckedItem &item, const std::string &path,
                   DiscFileReader &image, const std::string &image_name, Comparer &buffers) {
   DiscFileReader file;
@@ -32,10 +57,22 @@ void compare_item(ImageRun &run, const std::string &dlf, const CheckedItem &item
     return;
   }
   uint64_t size = file.status().size, differing = 0, first = 0;
+  Runs host_runs(file.fd(), size), disc_runs(image.fd(), image.status().size);
   for (uint64_t done = 0; done < size;) {
-    uint64_t want = std::min<uint64_t>(CHUNK, size - done);
-    int64_t got = file.read_at(done, buffers.host.data(), want);
-    int64_t in_image = image.read_at(item.offset + done, buffers.disc.data(), want);
+    FileRun host = host_runs.at(done), disc = disc_runs.at(item.offset + done);
+    uint64_t want = std::min<uint64_t>({CHUNK, size - done, host.end - done,
+                                        disc.end > item.offset + done ? disc.end - item.offset - done : CHUNK});
+    if (!host.data && !disc.data && disc.end > item.offset + done) {
+      done += want;  // zeros on both sides
+      continue;
+    }
+    // A hole's side reads as zeros without being read.
+    int64_t got = host.data ? file.read_at(done, buffers.host.data(), want) : static_cast<int64_t>(want);
+    if (!host.data) std::fill_n(buffers.host.data(), want, '\0');
+    int64_t in_image = disc.data || disc.end <= item.offset + done
+                           ? image.read_at(item.offset + done, buffers.disc.data(), want)
+                           : static_cast<int64_t>(want);
+    if (!disc.data && disc.end > item.offset + done) std::fill_n(buffers.disc.data(), want, '\0');
     if (got < 0 || in_image < 0) {
       image_error_at(run, dlf, item.line, ImageMessage::CannotRead,
                      {got < 0 ? path : image_name, error_text(got < 0 ? file.error() : image.error())});
@@ -101,6 +138,32 @@ void match_fst(ImageRun &run, const std::string &dlf, const CheckedDlf &checked,
       image_error_at(run, dlf, items[i].line, ImageMessage::ItemNotReached,
                      {checked.paths[i], hex_offset(items[i].offset), image_name});
 }
+// A command line word as a shell takes it: quoted unless plain.
+std::string shell_word(const std::string &word) {
+  if (!word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./+,=:@") == std::string::npos)
+    return word;
+  std::string out = "'";
+  for (char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// An image whose build record says that an update of it began and did not
+// end is incomplete, whatever its bytes: reported with the command that
+// rebuilds it.
+bool update_interrupted(ImageRun &run, const std::string &dlf, const std::string &image_name) {
+  const std::string end_path = find_path_target(image_name).end_path;
+  if (end_path.empty()) return false;
+  BuildRecord record;
+  RecordProblem problem;
+  if (read_build_record(build_record_path(end_path), record, problem) != RecordState::Read || !record.updating ||
+      record.image_name != file_name_of(end_path))
+    return false;
+  std::string command = "QorvImage build";
+  if (!run.options.directory.empty()) command += " -C " + shell_word(run.options.directory);
+  image_error(run, ImageMessage::UpdateInterrupted,
+              {image_name, command + " -o " + shell_word(image_name) + " " + shell_word(dlf)});
+  return true;
+}
 }  // namespace
 
 int verify_image(ImageRun &run) {
@@ -114,6 +177,7 @@ int verify_image(ImageRun &run) {
     image_error(run, ImageMessage::CannotReadImage, {image_name, open_problem(run, image.error())});
     return IMAGE_FAILED;
   }
+  if (update_interrupted(run, dlf, image_name)) return IMAGE_FAILED;
   if (image.status().size < checked.closing_offset)
     image_error(run, ImageMessage::ImageShorter,
                 {image_name, grouped(image.status().size), hex_offset(checked.closing_offset),

@@ -54,10 +54,26 @@ bool check_dlf(ImageRun &run, const std::string &dlf, const std::vector<OutputFi
     std::string path = item_host_path(run.options.directory, item.host_path);
     DiscFileStatus status;
     int problem = 0;
-    if (how.open_items) {
+    const size_t index = checked.items.size();
+    FileIdentity known;
+    int error = 0;
+    if (how.recorded && index < how.recorded->size() && (*how.recorded)[index].offset == item.offset &&
+        file_identity(path, known, error) && known == (*how.recorded)[index].source) {
+      status.kind = DiscFileKind::Regular;
+      status.size = known.size;
+      status.device = known.device;
+      status.inode = known.inode;
+      c.modified_ns = known.modified_ns;
+      c.changed_ns = known.changed_ns;
+    } else if (how.open_items) {
       DiscFileReader file;  // opening proves that it can be read
       if (!file.open(path)) problem = file.error();
       status = file.status();
+      FileIdentity identity;
+      if (problem == 0 && how.identities && file_identity(file.fd(), identity, error) && identity.size == status.size) {
+        c.modified_ns = identity.modified_ns;
+        c.changed_ns = identity.changed_ns;
+      }
     } else {
       status = disc_file_status(path);
       problem = status.kind == DiscFileKind::Regular ? 0

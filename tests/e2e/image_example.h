@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/image_command_line.h"
+#include "image/image_report.h"
 #include "support/test_support.h"
 
 namespace qorv::test {
@@ -46,8 +47,10 @@ public:
     // out/ is scratch space of `make demo`: start without what it left.
     std::filesystem::remove_all(dir_.at("out"));
     dir_.mkdir("out");
-    std::string command = "cd '" + dir_.path() + "' && '" + QORV_BINARY + "' common.ddf " + mode +
-                          ".ddf 2>/dev/null";
+    std::string command = kWindowsHost ? "cd /d \"" + dir_.path() + "\" && \"" + QORV_BINARY + "\" common.ddf " +
+                                             mode + ".ddf 2>NUL"
+                                       : "cd '" + dir_.path() + "' && '" + QORV_BINARY + "' common.ddf " + mode +
+                                             ".ddf 2>/dev/null";
     status_ = std::system(command.c_str());
   }
   bool made() const { return status_ == 0 && file_exists(dlf()); }
@@ -68,10 +71,39 @@ public:
     return out;
   }
 
+  // The image assembled directly: zeros up to the closing offset, every
+  // item's file at its offset.
+  std::string direct_assembly() const {
+    auto lines = items();
+    std::string image(lines.back().first, '\0');
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+      if (!lines[i].second.empty()) {
+        std::string data = read_file(at(lines[i].second));
+        image.replace(lines[i].first, data.size(), data);
+      }
+    return image;
+  }
+
 private:
   std::string mode_;
   TempDir dir_;
   int status_ = -1;
 };
+
+// A build that takes long enough to be interrupted: in `dir`, big.dlf names
+// one MiB of real data (data.bin) by 2,048 items, 2 GiB to copy, far more
+// than the moments between the start of the copy and a signal or Ctrl-C.
+inline void write_long_build(const TempDir &dir) {
+  std::string data(1 << 20, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + 1);
+  write_file(dir.at("data.bin"), data);
+  std::string sys(0x440, '\0');
+  sys[0x1C] = '\xC2', sys[0x1D] = '\x33', sys[0x1E] = '\x9F', sys[0x1F] = '\x3D';
+  write_file(dir.at("sys.bin"), sys);
+  std::string dlf = "v1.00\r\n0x00000000,\"" + dir.at("sys.bin") + "\"\r\n";
+  for (uint64_t i = 1; i <= 2048; ++i) dlf += hex_offset(i << 20, 8) + ",\"" + dir.at("data.bin") + "\"\r\n";
+  dlf += hex_offset(2049ull << 20, 8) + ",\"\"\r\n";
+  write_file(dir.at("big.dlf"), dlf);
+}
 
 }  // namespace qorv::test
