@@ -230,7 +230,9 @@ UpdateResult update_in_place(Build &b, const UpdatePlan &plan, const FileIdentit
   int fd = -1;
   FileIdentity now;
   int error = open_for_update(b.end_path, fd);
-  if (error == 0 && (!file_identity(fd, now, error) || now != expected)) error = error ? error : ESTALE;
+  // Not an errno value: the image is no longer the one the record describes.
+  constexpr int IMAGE_CHANGED = -1;
+  if (error == 0 && (!file_identity(fd, now, error) || now != expected)) error = error ? error : IMAGE_CHANGED;
   // Another name of the file (a hard link kept as a copy) would see the
   // update too: a new file renamed over this name leaves it as it was.
   if (error == 0 && now.links > 1) error = EMLINK;
@@ -241,9 +243,9 @@ UpdateResult update_in_place(Build &b, const UpdatePlan &plan, const FileIdentit
   if (error != 0) {
     if (fd >= 0) close_file(fd);
     image_note(b.run, ImageMessage::CannotUpdateInPlace,
-               {b.image, error == ESTALE   ? image_text(b.run, ImageMessage::ImageChangedMeanwhile)
-                         : error == EMLINK ? image_text(b.run, ImageMessage::ImageHasOtherNames)
-                                           : error_text(error)});
+               {b.image, error == IMAGE_CHANGED ? image_text(b.run, ImageMessage::ImageChangedMeanwhile)
+                         : error == EMLINK      ? image_text(b.run, ImageMessage::ImageHasOtherNames)
+                                                : error_text(error)});
     return UpdateResult::CannotStart;
   }
   const std::string left = image_text(b.run, ImageMessage::IncompleteUntilNextBuild, {b.image});
