@@ -75,46 +75,33 @@ std::string description(const HostileDisc &disc) {
          "[PathList]\nextra = \"追加\\表\", \"" + disc.at("graft") + "\"\n";
 }
 
-// `word` quoted for the host's shell.
-std::string quoted(const std::string &word) { return test::kWindowsHost ? "\"" + word + "\"" : "'" + word + "'"; }
-
-// `text` with the Windows host's line ends as "\n".
-std::string unix_lines(std::string text) {
-  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
-  return text;
-}
-
-// QorvImage run as a process; its standard output, and its diagnostics in
-// `err`.
+// QorvImage run as a process (not built on the Windows host); its standard
+// output, and its diagnostics in `err`.
 std::string run_image_tool(const HostileDisc &disc, const std::string &args, std::string &err) {
   const std::string out = disc.at("listing.txt"), diag = disc.at("diag.txt");
-  std::string command = quoted(QORV_IMAGE_BINARY) + " " + args + " >" + quoted(out) + " 2>" + quoted(diag);
-  if (test::kWindowsHost) command = "\"" + command + "\"";  // cmd takes off the outer pair
-  std::system(command.c_str());
-  err = unix_lines(read_file(diag));
-  return unix_lines(read_file(out));
+  std::system(("'" + std::string(QORV_IMAGE_BINARY) + "' " + args + " >'" + out + "' 2>'" + diag + "'").c_str());
+  err = read_file(diag);
+  return read_file(out);
 }
 
 // `list` and `list --json` of the system file show the names as the host
 // wrote them, whichever encoding the disc has; a name in neither encoding
 // is shown in bytes, with a warning; `map` shows the top-level folders.
-// Listings and maps are in the host's encoding, JSON in UTF-8.
 void check_listing(const HostileDisc &disc, bool cp932) {
-  const std::string system = quoted(disc.at("out/sys.bin"));
+  const std::string system = "'" + disc.at("out/sys.bin") + "'";
   std::set<std::string> paths{"/",           "/data.bin",  "/ａｂｃ.dat",  "/ＡＢＤ.dat",      "/ソフト/",      "/ソフト/表示.bin",
                               "/表.bin",     "/ｶﾀｶﾅ.bin", "/追加/",      "/追加/表/",        "/追加/表/ヲ.bin"};
   if (!cp932) paths.insert("/あいう.txt");  // "???.txt" takes three bytes in UTF-8
   std::string err;
   const std::string listed = run_image_tool(disc, "list " + system, err);
   EXPECT_EQ(err, "");
-  for (const std::string &path : paths)
-    EXPECT_NE(listed.find("  " + host_text(path) + "\n"), std::string::npos) << path << listed;
+  for (const std::string &path : paths) EXPECT_NE(listed.find("  " + path + "\n"), std::string::npos) << path << listed;
   const std::string json = run_image_tool(disc, "list --json " + system, err);
   EXPECT_TRUE(is_valid_utf8(json));
   for (const std::string &path : paths) EXPECT_NE(json.find("\"path\":\"" + path + "\""), std::string::npos) << path;
-  const std::string map = run_image_tool(disc, "map " + quoted(disc.at("out/disc.dlf")), err);
-  EXPECT_NE(map.find("\n  " + host_text("ソフト/ ")), std::string::npos) << map << err;
-  EXPECT_NE(map.find("\n  " + host_text("追加/ ")), std::string::npos) << map;
+  const std::string map = run_image_tool(disc, "map '" + disc.at("out/disc.dlf") + "'", err);
+  EXPECT_NE(map.find("\n  ソフト/ "), std::string::npos) << map << err;
+  EXPECT_NE(map.find("\n  追加/ "), std::string::npos) << map;
   if (!cp932) return;
 
   // data.bin as data.bi and a lead byte without its trail byte: no UTF-8,
@@ -131,10 +118,10 @@ void check_listing(const HostileDisc &disc, bool cp932) {
                               " are neither UTF-8 nor code page 932: their bytes beyond ASCII are shown as "
                               "\\xNN (in JSON as U+FFFD)\n";
   const std::vector<Case> cases{
-      {"list " + quoted(bad), "  /data.bi\\x81\n", neither},
-      {"list " + quoted(bad), "  /\\x83\\x5C\\x83t\\x83g/\\x95\\x5C\\x8E\\xA6.bin\n", neither},
-      {"list --json " + quoted(bad), "\"path\":\"/data.bi\uFFFD\"", neither},
-      {"list --code-page 932 " + quoted(bad), "  " + host_text("/ソフト/表示.bin") + "\n",
+      {"list '" + bad + "'", "  /data.bi\\x81\n", neither},
+      {"list '" + bad + "'", "  /\\x83\\x5C\\x83t\\x83g/\\x95\\x5C\\x8E\\xA6.bin\n", neither},
+      {"list --json '" + bad + "'", "\"path\":\"/data.bi\uFFFD\"", neither},
+      {"list --code-page 932 '" + bad + "'", "  /ソフト/表示.bin\n",
        "Warning: 1 of the names in " + bad + " do not decode as code page 932" + decode},
       {"list --code-page utf-8 " + system, "  /\\x95\\x5C.bin\n",
        "Warning: 9 of the names in " + disc.at("out/sys.bin") + " do not decode as UTF-8" + decode},
@@ -195,7 +182,7 @@ TEST(CodePage932, JapaneseTreeInBothModes) {
     while (names.ends_with("||")) names.pop_back();  // padding to 4
     const bool cp932 = s.name_table == disc_932;
     EXPECT_EQ(names, cp932 ? std::string(disc_932) : host_text(disc_utf8));
-    check_listing(disc, cp932);
+    if (!test::kWindowsHost) check_listing(disc, cp932);
     std::string warnings = s.warnings;
     if (!warnings.empty()) warnings = "Warning:" + disc.at("over.ddf") + warnings.substr(16);
     EXPECT_EQ(r.err, "  mode=ZEM\n\n" + host_text(warnings) + kBaseUserArea);
