@@ -10,6 +10,7 @@
 
 #include "e2e/image_example.h"
 #include "host/disc_file.h"
+#include "host/environment.h"
 #include "image/image_report.h"
 
 namespace qorv::test {
@@ -151,7 +152,14 @@ TEST(ImageWindows, CtrlCEndsTheBuildAndLeavesNoFile) {
   ::CloseHandle(process.hProcess);
   ::CloseHandle(process.hThread);
   EXPECT_EQ(status, 2u);
-  EXPECT_EQ(read_file(dir.at("err.txt")), "Error: interrupted; " + image + " was not written\r\n");
+  ImageRun texts;  // the language the tool chose from the host's
+  texts.language = host_prefers_japanese() ? Language::Japanese : Language::English;
+  EXPECT_EQ(read_file(dir.at("err.txt")),
+            "Error: " +
+                image_text(texts, ImageMessage::AndSo,
+                           {image_text(texts, ImageMessage::InterruptedAlone),
+                            image_text(texts, ImageMessage::NotWritten, {image})}) +
+                "\r\n");
   EXPECT_EQ(names_in(out), std::vector<std::string>{});
 }
 
