@@ -352,9 +352,10 @@ int build_image(ImageRun &run) {
   if (run.options.quiet) run.progress = false;
 
   // One build of an image at a time: the second waits, then finds the
-  // first one's record.
+  // first one's record. The lock is a file of its own: Windows cannot
+  // rename a new record over a file that is held open.
   FileLock lock;
-  int lock_error = b.end_path.empty() ? ENOENT : lock.acquire(b.record_path);
+  int lock_error = b.end_path.empty() ? ENOENT : lock.acquire(b.record_path + ".lock");
   b.record_usable = lock_error == 0;
   if (lock_error != 0)
     image_note(run, ImageMessage::CannotUseRecord, {b.record_path, open_problem(run, lock_error)});

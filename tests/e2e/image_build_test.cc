@@ -237,7 +237,7 @@ std::string file_written_in(pid_t pid, const std::string &folder) {
   std::error_code ec;
   for (const auto &e : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
     std::string target = fs::read_symlink(e.path(), ec).string();
-    // The build record is opened first, as a lock: wait for the image's file.
+    // The build record's lock is opened first: wait for the image's file.
     if (!ec && target.starts_with(folder + "/") && target.find(".build-record") == std::string::npos) return target;
   }
   return "";
@@ -274,8 +274,8 @@ TEST(ImageBuild, InterruptedBuildLeavesNoFile) {
       // Nothing of the image; the build record's lock file stays empty, and
       // the next build takes it as no record.
       if (written.ends_with(" (deleted)")) {
-        EXPECT_EQ(leftovers(out, {"big.img.build-record"}), std::vector<std::string>{});
-        EXPECT_EQ(read_file(image + ".build-record"), "");
+        EXPECT_EQ(leftovers(out, {"big.img.build-record.lock"}), std::vector<std::string>{});
+        EXPECT_EQ(read_file(image + ".build-record.lock"), "");
       }
       for (const std::string &name : leftovers(out, {})) fs::remove(out + "/" + name);
       continue;
