@@ -221,9 +221,7 @@ def command_run(args):
 
     table = format_table(rows)
     checks = check_targets(rows)
-    report = table + "\n"
-    if checks:
-        report += "\n".join(f"- {label}: {shown} {'PASS' if ok else 'FAIL'}" for label, shown, ok in checks) + "\n"
+    report = with_targets(table, checks)
     print()
     print(f"{repeat} runs each, alternating; medians of wall time; peak RSS is the largest of "
           f"{repeat} further runs of the tool{'' if SUBREAPER else ' (includes the runner: no subreaper)'}.")
@@ -393,6 +391,12 @@ def image_setup(args, target):
     return bench_dir, seed, binary, image_tool, int(args.repeat or os.environ.get("BENCH_REPEAT", "3"))
 
 
+def with_targets(table, checks):
+    """The table, then one line per target with PASS or FAIL."""
+    lines = "".join(f"- {label}: {shown} {'PASS' if ok else 'FAIL'}\n" for label, shown, ok in checks)
+    return table + "\n" + lines
+
+
 def save_report(bench_dir, name, heading, report, data):
     print()
     print(heading)
@@ -407,8 +411,7 @@ def command_image(args):
     import imagebench
     bench_dir, seed, binary, image_tool, repeat = image_setup(args, "bench-image")
     rows = imagebench.run_image_cases(image_tool, binary, bench_dir, seed, repeat, spawn)
-    report = imagebench.format_table(rows) + "\n" + "\n".join(
-        f"- {label}: {shown} {'PASS' if ok else 'FAIL'}" for label, shown, ok in imagebench.check_targets(rows)) + "\n"
+    report = with_targets(imagebench.format_table(rows), imagebench.check_targets(rows))
     save_report(bench_dir, "image",
                 f"{repeat} runs each, alternating; medians of wall time; peak RSS is the largest of {repeat} further runs.",
                 report, {"seed": seed, "repeat": repeat, "rows": rows})
@@ -419,9 +422,7 @@ def command_update(args):
     import imagebench
     bench_dir, seed, binary, image_tool, repeat = image_setup(args, "bench-update")
     rows = imagebench.run_update_cases(image_tool, binary, bench_dir, seed, repeat, spawn)
-    report = imagebench.format_update_table(rows) + "\n" + "\n".join(
-        f"- {label}: {shown} {'PASS' if ok else 'FAIL'}"
-        for label, shown, ok in imagebench.check_update_targets(rows)) + "\n"
+    report = with_targets(imagebench.format_update_table(rows), imagebench.check_update_targets(rows))
     save_report(bench_dir, "update",
                 f"{repeat} rounds; medians of wall time; peak RSS from one further round.",
                 report, {"seed": seed, "repeat": repeat, "rows": rows})
