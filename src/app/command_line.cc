@@ -38,7 +38,7 @@ bool parse_command_line(RunState &run, int argc, const char *const *argv) {
       else if (option == 'v')
         print_version_banner(run);
       else
-        report_error(run, "", 0, MessageId::IllegalOption, {arg});
+        report_error(run, MessageId::IllegalOption, {arg});
       continue;
     }
     names.push_back(std::move(arg));

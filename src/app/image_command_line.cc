@@ -119,7 +119,7 @@ int parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
       return IMAGE_OK;
     }
     image_error(run, ImageMessage::CommandLineRejected, {e.what()});
-    image_diag_raw(run, app.help());
+    print_diagnostic(run, app.help());
     return IMAGE_USAGE;
   }
   ImageOptions &o = run.options;
@@ -129,7 +129,7 @@ int parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
   if (commands.map->parsed()) o.command = ImageCommand::Map;
   if (!texts.size.empty() && !parse_size(texts.size, o.image_size)) {
     image_error(run, ImageMessage::NotByteCount, {texts.size});
-    image_diag_raw(run, commands.build->help());
+    print_diagnostic(run, commands.build->help());
     return IMAGE_USAGE;
   }
   if (!texts.code_page.empty())

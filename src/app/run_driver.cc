@@ -20,7 +20,7 @@ int run_program(RunState &run, int argc, const char *const *argv) {
   if (DiscCodePageChoice choice = disc_code_page_from_environment(); choice.page)
     run.disc_code_page = choice.page;
   else
-    report_error_text(run, "", 0, choice.problem);
+    report_error_text(run, choice.problem);
   load_description_files(run);
   if (run.error_count != 0) return -1;
 

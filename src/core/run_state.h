@@ -1,16 +1,15 @@
 // The state of one run: everything the stages share, from the command line
-// to the placed layout, and the diagnostic streams. `main` makes one per run;
+// to the placed layout, and its diagnostics. `main` makes one per run;
 // tests make their own.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <deque>
-#include <iostream>
-#include <ostream>
 #include <string>
 #include <vector>
 
+#include "core/diagnostics.h"
 #include "core/settings_store.h"
 #include "core/message_catalog.h"
 #include "core/file_entry.h"
@@ -21,13 +20,7 @@
 
 namespace qorv {
 
-struct RunState {
-  // Diagnostics.
-  std::ostream *diag_stream = &std::cerr;  // errors, warnings, information
-  std::ostream *out_stream = &std::cout;   // standard output
-  Language language = Language::English;
-  int32_t error_count = 0;
-
+struct RunState : Diagnostics {
   // Command line and description files.
   bool absolute_root = false;
   TargetMode target_mode = TargetMode::ZEM;

@@ -9,7 +9,7 @@ namespace qorv {
 
 bool write_region(RunState &run, const void *buffer, uint32_t length) {
   if (run.system_file.write(buffer, length)) return true;
-  report_error(run, "", 0, MessageId::WriteError, {run.system_file.path()});
+  report_error(run, MessageId::WriteError, {run.system_file.path()});
   return false;
 }
 
@@ -17,7 +17,7 @@ bool pad_to(RunState &run, uint64_t offset) {
   uint64_t position = run.system_file.position();
   if (position == offset) return true;
   if (position > offset || offset - position > UINT32_MAX) {
-    report_error(run, "", 0, MessageId::WriteError, {run.system_file.path()});
+    report_error(run, MessageId::WriteError, {run.system_file.path()});
     return false;
   }
   std::vector<char> zeros(offset - position, 0);

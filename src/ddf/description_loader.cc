@@ -19,7 +19,7 @@ void load_description_files(RunState &run) {
   DescriptionReader reader(host_variable_lookup([&run](const RegistryRead &read) {
     if (read.opened) run.registry_file = read.path;  // an input: no output may replace it
     if (read.too_large)
-      report_warning_text(run, "", 0, format_text("%s is larger than 64 MiB and is not read.", {read.path}));
+      report_warning_text(run, format_text("%s is larger than 64 MiB and is not read.", {read.path}));
   }));
   auto on_error = [&run, &reader](std::string_view text) {
     report_error_text(run, reader.file_name(), reader.line_number(), text);
@@ -38,7 +38,7 @@ void load_description_files(RunState &run) {
     // current_section carries over from the previous file on purpose.
     parse_description(run, reader, layer);
     // A file that fails while being read must not pass for a shorter one.
-    if (reader.read_failed()) report_error(run, "", 0, MessageId::ReadError, {layer.file_name});
+    if (reader.read_failed()) report_error(run, MessageId::ReadError, {layer.file_name});
     reader.close();
   }
 
@@ -89,7 +89,7 @@ void apply_mode_rules(RunState &run) {
   if (!fst || !ascii_iequals(*fst, "new")) run.advanced_fst = false;
 
   if (run.is_ht() && run.advanced_fst) {
-    report_warning(run, "", 0, MessageId::AdvancedFstWithHt);
+    report_warning(run, MessageId::AdvancedFstWithHt);
     run.advanced_fst = false;
   }
 }
@@ -99,7 +99,7 @@ void check_required_keys(RunState &run) {
     for (const RequiredKey &required : row.keys) {
       if (find_setting(run.store, row.section, required.key, 7)) continue;
       if (run.is_ht() && required.not_in_ht) continue;
-      report_error(run, "", 0, MessageId::KeyUndefined, {key_name(row.section), key_name(required.key)});
+      report_error(run, MessageId::KeyUndefined, {key_name(row.section), key_name(required.key)});
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/diagnostics.h"
+#include "core/run_state.h"
 #include "host/code_page_932.h"
 
 namespace qorv {

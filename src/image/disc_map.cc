@@ -184,7 +184,7 @@ int map_disc(ImageRun &run) {
   DiscMap map;
   if (run.options.svg_path.empty()) {
     if (!make_disc_map(run, map)) return IMAGE_FAILED;
-    image_output(run, map_text(map, run.options.width));
+    print_output(run, map_text(map, run.options.width));
     return IMAGE_OK;
   }
   // The picture may go to a terminal or /dev/null, but never replaces one

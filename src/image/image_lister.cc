@@ -122,12 +122,12 @@ int list_image(ImageRun &run) {
     }
     first = false;
     if (text.size() > (1u << 16)) {
-      image_output(run, text);
+      print_output(run, text);
       text.clear();
     }
   });
   if (run.options.json) text += "\n]\n";
-  image_output(run, text);
+  print_output(run, text);
   return IMAGE_OK;
 }
 

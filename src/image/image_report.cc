@@ -9,53 +9,29 @@
 namespace qorv {
 
 namespace {
-void put(std::ostream *stream, std::string_view text) {
-  stream->write(text.data(), static_cast<std::streamsize>(text.size()));
-  stream->flush();
-}
-
-void error_line(ImageRun &run, std::string text) {
-  ++run.error_count;
-  if (run.error_count > IMAGE_ERROR_LIMIT) return;
-  if (run.error_count == IMAGE_ERROR_LIMIT) text = "Error: " + image_text(run, ImageMessage::TooManyErrors);
-  put(run.diag_stream, text);
-  put(run.diag_stream, "\n");
+void error_line(ImageRun &run, std::string_view file, int32_t line, std::string_view text) {
+  if (run.error_count + 1 == run.error_limit)
+    report_error_text(run, image_text(run, ImageMessage::TooManyErrors));
+  else
+    report_error_text(run, file, line, text);
 }
 }  // namespace
 
-std::string image_text(const ImageRun &run, ImageMessage id, ImageArgs args) {
+std::string image_text(const Diagnostics &run, ImageMessage id, ImageArgs args) {
   return fill_placeholders(host_message_text(image_catalog_text(id, run.language)), args);
 }
 
-void image_error(ImageRun &run, ImageMessage id, ImageArgs args) { image_error_text(run, image_text(run, id, args)); }
+void image_error(ImageRun &run, ImageMessage id, ImageArgs args) { error_line(run, "", 0, image_text(run, id, args)); }
 
-void image_error_text(ImageRun &run, std::string_view text) { error_line(run, "Error: " + std::string(text)); }
+void image_error_text(ImageRun &run, std::string_view text) { error_line(run, "", 0, text); }
 
 void image_error_at(ImageRun &run, std::string_view file, int32_t line, ImageMessage id, ImageArgs args) {
-  error_line(run, "Error:" + std::string(file) + ", " + std::to_string(line) + ": " + image_text(run, id, args));
+  error_line(run, file, line, image_text(run, id, args));
 }
 
-void image_warning(ImageRun &run, ImageMessage id, ImageArgs args) {
-  put(run.diag_stream, "Warning: " + image_text(run, id, args) + "\n");
-}
+void image_warning(ImageRun &run, ImageMessage id, ImageArgs args) { report_warning_text(run, image_text(run, id, args)); }
 
-void image_note(ImageRun &run, ImageMessage id, ImageArgs args) {
-  put(run.diag_stream, image_text(run, id, args) + "\n");
-}
-
-void image_diag_raw(ImageRun &run, std::string_view text) { put(run.diag_stream, text); }
-
-void image_output(ImageRun &run, std::string_view text) {
-  if (run.output_error != 0) return;
-  errno = 0;
-  put(run.out_stream, text);
-  check_output_stream(run);
-}
-
-void check_output_stream(ImageRun &run) {
-  // The stream keeps no reason; the failed write's errno is still there.
-  if (run.output_error == 0 && !*run.out_stream) run.output_error = errno != 0 ? errno : EIO;
-}
+void image_note(ImageRun &run, ImageMessage id, ImageArgs args) { print_info(run, image_text(run, id, args)); }
 
 std::string open_problem(const ImageRun &run, int error) {
   return error == ENODEV ? image_text(run, ImageMessage::NotRegularFile) : error_text(error);

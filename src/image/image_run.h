@@ -4,12 +4,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <iostream>
 #include <optional>
-#include <ostream>
 #include <string>
 
-#include "core/message_catalog.h"
+#include "core/diagnostics.h"
 #include "image/shown_text.h"
 
 namespace qorv {
@@ -32,14 +30,14 @@ struct ImageOptions {
   std::optional<NameEncoding> code_page;  // list, map, verify --code-page; none: detected from the names
 };
 
-struct ImageRun {
-  std::ostream *diag_stream = &std::cerr;  // messages, progress, summary
-  std::ostream *out_stream = &std::cout;   // listings and maps
+// A run reports at most this many errors; then one line says it stopped
+// (a binary file given as a DLF would otherwise print one per line).
+inline constexpr int32_t IMAGE_ERROR_LIMIT = 100;
+
+struct ImageRun : Diagnostics {
+  ImageRun() { error_limit = IMAGE_ERROR_LIMIT; }
   ImageOptions options;
-  Language language = Language::English;  // of messages, usage texts and summary lines
   bool progress = false;  // draw the progress line (set when stderr is a terminal)
-  int32_t error_count = 0;
-  int output_error = 0;  // errno of the first failed write to `out_stream`; nothing is written after it
   // Called by `build` once every check passed, before the image file is
   // created (tests change the files here).
   std::function<void()> after_checks;

@@ -33,7 +33,7 @@ void ProgressLine::update(uint64_t done) {
   }
   char whole[16];
   std::snprintf(whole, sizeof whole, "%.0f", percent);
-  image_diag_raw(run_, "\r" +
+  print_diagnostic(run_, "\r" +
                            image_text(run_, ImageMessage::Progress,
                                       {binary_size(static_cast<double>(done)), binary_size(static_cast<double>(total_)),
                                        whole, binary_size(rate), left}) +
@@ -42,7 +42,7 @@ void ProgressLine::update(uint64_t done) {
 }
 
 void ProgressLine::finish() {
-  if (drawn_) image_diag_raw(run_, "\r\033[K");
+  if (drawn_) print_diagnostic(run_, "\r\033[K");
   drawn_ = false;
 }
 

@@ -15,7 +15,7 @@ bool check_format_limits(RunState &run) {
 
   bool ok = true;
   auto fail = [&](std::string_view format, MessageArgs args) {
-    report_error_text(run, "", 0, format_text(format, args));
+    report_error_text(run, format_text(format, args));
     ok = false;
   };
   for (const FileEntry *item : run.layout_queue) {

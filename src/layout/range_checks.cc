@@ -71,7 +71,7 @@ bool check_fixed_ranges(RunState &run, std::span<const FixedRange> ranges) {
 
 bool check_capacity(RunState &run, int64_t forward_end, int64_t backward_start) {
   if (forward_end <= backward_start) return true;
-  report_error(run, "", 0, MessageId::OverCapacity);
+  report_error(run, MessageId::OverCapacity);
   return false;
 }
 

@@ -27,14 +27,14 @@ bool copy_zem_system_file(RunState &run, const std::function<bool(const void *, 
   const std::string path = find_host_path(run.store, key::Input, key::ZEMSysFileName);
   // The configuration file's length is kept on the disc as a 32-bit value.
   if (run.zem_sys_size > UINT32_MAX) {
-    report_error_text(run, "", 0, format_text("%s is too large for the disc format.", {path}));
+    report_error_text(run, format_text("%s is too large for the disc format.", {path}));
     return false;
   }
   switch (read_in_pieces(path, run.zem_sys_size, write)) {
     case PieceRead::Done: return true;
     case PieceRead::Stopped: return false;  // the write failure is reported
-    case PieceRead::OtherSize: report_error(run, "", 0, MessageId::ReadError, {path}); return false;
-    default: report_error(run, "", 0, MessageId::OpenError, {path}); return false;
+    case PieceRead::OtherSize: report_error(run, MessageId::ReadError, {path}); return false;
+    default: report_error(run, MessageId::OpenError, {path}); return false;
   }
 }
 
@@ -46,12 +46,12 @@ bool write_config_file(RunState &run) {
   const std::string path = find_host_path(run.store, key::Output, key::ConfigFileName);
   HostFile config;
   if (!config.open(path, FileAccess::Write)) {
-    report_error(run, "", 0, MessageId::CreateError, {path});
+    report_error(run, MessageId::CreateError, {path});
     return false;
   }
   auto write = [&](const void *bytes, size_t length) {
     if (config.write(bytes, static_cast<uint32_t>(length))) return true;
-    report_error(run, "", 0, MessageId::WriteError, {path});
+    report_error(run, MessageId::WriteError, {path});
     return false;
   };
 
@@ -62,7 +62,7 @@ bool write_config_file(RunState &run) {
   if (!copy_zem_system_file(run, write)) return false;
 
   if (!config.close()) {  // the last bytes may only fail to land here
-    report_error(run, "", 0, MessageId::WriteError, {path});
+    report_error(run, MessageId::WriteError, {path});
     return false;
   }
   return true;

@@ -82,7 +82,7 @@ bool write_dlf(RunState &run) {
 
   HostFile file;
   if (!file.open(dlf_path, FileAccess::Write)) {
-    report_error(run, "", 0, MessageId::CreateError, {dlf_path});
+    report_error(run, MessageId::CreateError, {dlf_path});
     return false;
   }
 
@@ -90,7 +90,7 @@ bool write_dlf(RunState &run) {
   bool write_ok = true;
   auto put = [&](std::string_view text) {
     if (write_ok && !write_all(file, text)) {
-      report_error(run, "", 0, MessageId::WriteError, {dlf_path});
+      report_error(run, MessageId::WriteError, {dlf_path});
       write_ok = false;
     }
   };
@@ -161,7 +161,7 @@ bool write_dlf(RunState &run) {
 
   // The DLF stays on the disk, complete or not; a failed close loses data too.
   if (!file.close() && write_ok) {
-    report_error(run, "", 0, MessageId::WriteError, {dlf_path});
+    report_error(run, MessageId::WriteError, {dlf_path});
     write_ok = false;
   }
   return in_range && write_ok;

@@ -56,7 +56,7 @@ bool check_dlf_names(RunState &run) {
   bool ok = true;
   for (const std::string &path : paths) {
     if (path.find_first_of("\r\n") == std::string::npos) continue;
-    report_error_text(run, "", 0, format_text("%s has a line break in its name.", {path}));
+    report_error_text(run, format_text("%s has a line break in its name.", {path}));
     ok = false;
   }
   return ok;
@@ -85,20 +85,20 @@ bool check_output_paths(RunState &run) {
     // Writing to anything else (a FIFO, a block device) would block or
     // destroy what it holds; a folder fails when it is opened.
     if (output.target.kind == HostNodeKind::Other) {
-      report_error_text(run, "", 0, format_text("%s is not a file.", {output.path}));
+      report_error_text(run, format_text("%s is not a file.", {output.path}));
       ok = false;
       continue;
     }
     for (size_t j = 0; j < i; ++j) {
       if (!same_file(output, outputs[j])) continue;
-      report_error_text(run, "", 0, format_text("%s is used for more than one output file.", {output.path}));
+      report_error_text(run, format_text("%s is used for more than one output file.", {output.path}));
       ok = false;
       break;
     }
     bool is_input = is_disc_file(run, output.target);
     for (size_t j = 0; j < inputs.size() && !is_input; ++j) is_input = same_file(output, inputs[j]);
     if (is_input) {
-      report_error_text(run, "", 0, format_text("%s is both an input and an output file.", {output.path}));
+      report_error_text(run, format_text("%s is both an input and an output file.", {output.path}));
       ok = false;
     }
   }

@@ -44,7 +44,7 @@ std::array<SystemRegion, 8> system_regions(const RunState &run) {
 bool write_system_file(RunState &run) {
   const std::string path = find_host_path(run.store, key::Output, key::SystemFileName);
   if (!run.system_file.open(path, FileAccess::Write)) {
-    report_error(run, "", 0, MessageId::CreateError, {path});
+    report_error(run, MessageId::CreateError, {path});
     return false;
   }
   bool written = true;
@@ -55,7 +55,7 @@ bool write_system_file(RunState &run) {
     }
   }
   if (!run.system_file.close() && written) {  // the last bytes may only fail to land here
-    report_error(run, "", 0, MessageId::WriteError, {path});
+    report_error(run, MessageId::WriteError, {path});
     written = false;
   }
   return written;

@@ -33,11 +33,11 @@ constexpr int64_t ARGUMENT_AREA_FLOOR = 0x24;
 bool read_template(RunState &run, const std::string &path, Bi2Block &block) {
   HostFile file;
   if (!file.open(path, FileAccess::Read)) {
-    report_error(run, "", 0, MessageId::OpenError, {path});
+    report_error(run, MessageId::OpenError, {path});
     return false;
   }
   if (!file.read(block.data(), BI2_BLOCK_SIZE)) {
-    report_error(run, "", 0, MessageId::ReadError, {path});
+    report_error(run, MessageId::ReadError, {path});
     return false;
   }
   return true;
@@ -127,7 +127,7 @@ bool write_bi2_region(RunState &run) {
     std::vector<std::string> on_disc;
     for (const std::string &argument : *arguments) on_disc.push_back(disc_text(run, argument));
     if (!place_arguments(block, on_disc)) {
-      report_error_text(run, "", 0, "Arguments are too long.");
+      report_error_text(run, "Arguments are too long.");
       return false;
     }
   }

@@ -28,7 +28,7 @@ uint8_t off_flag(const RunState &run, KeyId key) {
 
 bool write_ht_disc_info(RunState &run, std::string_view text) {
   if (text.size() > HT_DISC_INFO_MAX_TEXT) {
-    report_error_text(run, "", 0, "DiskInfo is too long.");
+    report_error_text(run, "DiskInfo is too long.");
     return false;
   }
   std::vector<uint8_t> block(text.begin(), text.end());

@@ -18,7 +18,7 @@ bool check_header_words(RunState &run) {
   bool ok = true;
   // A value is named by the key that gave it, or else by its field.
   auto fail = [&](std::string_view name, WideOffset shown, std::string_view problem) {
-    report_error_text(run, "", 0, format_text("%s(%016I64X) %s", {name, static_cast<int64_t>(shown), problem}));
+    report_error_text(run, format_text("%s(%016I64X) %s", {name, static_cast<int64_t>(shown), problem}));
     ok = false;
   };
   auto check = [&](std::string_view name, WideOffset value) {

@@ -23,7 +23,7 @@ namespace {
 bool copy_input_file(RunState &run, KeyId key, uint64_t size) {
   const std::string path = find_host_path(run.store, key::Input, key);
   if (size > UINT32_MAX) {
-    report_error_text(run, "", 0, format_text("%s is too large for the disc format.", {path}));
+    report_error_text(run, format_text("%s is too large for the disc format.", {path}));
     return false;
   }
   auto take = [&run](const void *bytes, uint32_t length) { return write_region(run, bytes, length); };
@@ -31,7 +31,7 @@ bool copy_input_file(RunState &run, KeyId key, uint64_t size) {
     case PieceRead::Done: return true;
     case PieceRead::Stopped: return false;  // the write failure is reported
     default:
-      report_error(run, "", 0, MessageId::ReadError, {path});
+      report_error(run, MessageId::ReadError, {path});
       return false;
   }
 }

@@ -40,7 +40,7 @@ int64_t saturating_minus(int64_t value, uint64_t amount) {
 // one could wait for a writer for ever: refused before any output.
 bool refuse_stream(RunState &run, const std::string &name, const HostPathInfo &info) {
   if (!info.is_stream) return false;
-  report_error_text(run, "", 0, format_text("%s is not a file.", {name}));
+  report_error_text(run, format_text("%s is not a file.", {name}));
   return true;
 }
 
@@ -49,12 +49,12 @@ bool refuse_stream(RunState &run, const std::string &name, const HostPathInfo &i
 bool measure_input(RunState &run, const std::string &name, uint64_t &size) {
   HostPathInfo info = look_up_path(name);
   if (!info.exists || info.is_directory) {
-    report_error(run, "", 0, MessageId::OpenError, {name});
+    report_error(run, MessageId::OpenError, {name});
     return false;
   }
   if (refuse_stream(run, name, info)) return false;
   if (info.size >= MAX_SYSTEM_INPUT_SIZE) {
-    report_error_text(run, "", 0, format_text("%s is too large for the disc format.", {name}));
+    report_error_text(run, format_text("%s is too large for the disc format.", {name}));
     return false;
   }
   size = info.size;
@@ -81,7 +81,7 @@ bool compute_system_layout(RunState &run) {
   if (std::optional<int64_t> top = find_number(run.store, key::BB2, key::FSTuserTop)) {
     // Files placed below the FST's end would overwrite it.
     if (*top < static_cast<int64_t>(fst_end)) {
-      report_error_text(run, "", 0,
+      report_error_text(run,
                         format_text("FSTuserTop(%016I64X) is below the end of the FST(%016I64X).", {*top, fst_end}));
       return false;
     }
@@ -97,7 +97,7 @@ bool compute_system_layout(RunState &run) {
     HostFile sys_file;
     if (!sys_file.open(sys_name, FileAccess::Read)) {
       print_output(run, format_text("EEROR %s\n", {sys_name}));
-      report_error(run, "", 0, MessageId::OpenError, {sys_name});
+      report_error(run, MessageId::OpenError, {sys_name});
       return false;
     }
     run.zem_sys_size = sys_file.count();

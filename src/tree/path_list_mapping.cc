@@ -165,7 +165,7 @@ bool check_path_lists(RunState &run, const MergedPathLists &merged, CheckedFolde
       std::optional<size_t> position;
       if (host_dir.find('\n') != std::string::npos || host_dir.find('\r') != std::string::npos) {
         // Every grafted item's DLF line would hold the line break.
-        report_error_text(run, "", 0, format_text("%s has a line break in its name.", {host_dir}));
+        report_error_text(run, format_text("%s has a line break in its name.", {host_dir}));
         ok = false;
       } else if ((position = merged.winner_position(item_index, item)) && folders.list(*position, host_dir)) {
         // A directory, listed.

@@ -99,7 +99,7 @@ struct TreeWalk {
   bool ok = true;
 
   void error(MessageId id, MessageArgs args) {
-    report_error(run, "", 0, id, args);
+    report_error(run, id, args);
     ok = false;
   }
 
@@ -219,7 +219,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
         error(MessageId::CannotFind, {join_host_path(host_dir, s.item->name)});
         break;
       case Verdict::CaseClash:
-        report_error_text(run, "", 0,
+        report_error_text(run,
                           format_text("%s and %s differ only in letter case.",
                                       {children[sorted[s.clash_with].child].host_path(),
                                        join_host_path(host_dir, s.item->name)}));
@@ -230,7 +230,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
       case Verdict::LineBreak:
       case Verdict::Backslash:
       case Verdict::TooDeep:
-        report_error_text(run, "", 0,
+        report_error_text(run,
                           format_text(refusal_text(s.verdict), {join_host_path(host_dir, s.item->name)}));
         ok = false;
         break;
@@ -302,7 +302,7 @@ bool scan_disc_root(RunState &run) {
     // absolute form: taking "/" in its place would scan another tree.
     std::optional<std::string> absolute = absolute_path_text(root.own_host_path);
     if (!absolute) {
-      report_error(run, "", 0, MessageId::CannotFind, {root.own_host_path});
+      report_error(run, MessageId::CannotFind, {root.own_host_path});
       return false;
     }
     root.set_host_path(std::move(*absolute));
@@ -310,7 +310,7 @@ bool scan_disc_root(RunState &run) {
   // Every DLF line of the tree starts with the root's path, and under -a
   // that holds the current folder's.
   if (root.own_host_path.find_first_of("\n\r") != std::string::npos) {
-    report_error_text(run, "", 0, format_text("%s has a line break in its name.", {root.own_host_path}));
+    report_error_text(run, format_text("%s has a line break in its name.", {root.own_host_path}));
     return false;
   }
   return scan_directory(run, root.children, root.own_host_path, "");

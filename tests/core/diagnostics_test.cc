@@ -22,12 +22,12 @@ struct Captured {
 
 TEST(Diagnostics, UnlocatedErrorAndWarning) {
   Captured c;
-  report_error(c.run, "", 0, MessageId::CreateError, {"X"});
+  report_error(c.run, MessageId::CreateError, {"X"});
   EXPECT_EQ(c.err.str(), "Error: Fail to create file. (X)\n");
   EXPECT_EQ(c.run.error_count, 1);
 
   c.err.str("");
-  report_warning(c.run, "", 0, MessageId::CreateError, {"X"});
+  report_warning(c.run, MessageId::CreateError, {"X"});
   EXPECT_EQ(c.err.str(), "Warning: Fail to create file. (X)\n");
   EXPECT_EQ(c.run.error_count, 1);  // warnings are not counted
 }
