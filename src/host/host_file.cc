@@ -2,6 +2,7 @@
 
 #include "host/file_descriptor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,15 +46,17 @@ bool HostFile::read(void *buffer, uint32_t length) {
   return true;
 }
 
-bool HostFile::write(const void *buffer, uint32_t length) {
+bool HostFile::write(const void *buffer, size_t length) {
   if (!is_open()) return false;
+  // The Windows C runtime counts the bytes of one call in 32 bits.
+  constexpr size_t MOST_PER_CALL = size_t{1} << 30;
   auto *p = static_cast<const char *>(buffer);
-  uint32_t done = 0;
+  size_t done = 0;
   while (done < length) {
-    ssize_t n = ::write(fd_, p + done, length - done);
+    ssize_t n = ::write(fd_, p + done, static_cast<unsigned>(std::min(length - done, MOST_PER_CALL)));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
-    done += static_cast<uint32_t>(n);
+    done += static_cast<size_t>(n);
   }
   count_ += length;
   return true;

@@ -2,6 +2,7 @@
 // writes. Reports failure by its results only; callers choose the message.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,9 +25,10 @@ public:
   bool open(const std::string &path, FileAccess access);
   // False when nothing was open or the close failed.
   bool close();
-  // Exactly `length` bytes or failure.
+  // Exactly `length` bytes or failure; a write of any length is split into
+  // as many host calls as it takes.
   bool read(void *buffer, uint32_t length);
-  bool write(const void *buffer, uint32_t length);
+  bool write(const void *buffer, size_t length);
   // Current position, or all bits set on failure.
   uint64_t position() const;
   // All bits set when closed; the size at open for reading; else position().

@@ -50,7 +50,7 @@ bool write_config_file(RunState &run) {
     return false;
   }
   auto write = [&](const void *bytes, size_t length) {
-    if (config.write(bytes, static_cast<uint32_t>(length))) return true;
+    if (config.write(bytes, length)) return true;
     report_error(run, MessageId::WriteError, {path});
     return false;
   };

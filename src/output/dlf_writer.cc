@@ -60,16 +60,6 @@ void append_item_line(std::string &text, bool ht, uint64_t offset, std::string_v
   std::memcpy(out + head_length + name_length + 1, LINE_END.data(), LINE_END.size());
 }
 
-// HostFile writes at most 4 GiB at a time.
-bool write_all(HostFile &file, std::string_view text) {
-  constexpr size_t chunk = size_t{1} << 30;
-  for (size_t done = 0; done < text.size(); done += chunk) {
-    const size_t length = std::min(chunk, text.size() - done);
-    if (!file.write(text.data() + done, static_cast<uint32_t>(length))) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool write_dlf(RunState &run) {
@@ -89,7 +79,7 @@ bool write_dlf(RunState &run) {
   // One write failure is reported once; the rest of the file is not tried.
   bool write_ok = true;
   auto put = [&](std::string_view text) {
-    if (write_ok && !write_all(file, text)) {
+    if (write_ok && !file.write(text.data(), text.size())) {
       report_error(run, MessageId::WriteError, {dlf_path});
       write_ok = false;
     }

@@ -33,7 +33,7 @@ bool write_ht_disc_info(RunState &run, std::string_view text) {
   }
   std::vector<uint8_t> block(text.begin(), text.end());
   block.push_back(0);
-  return write_region(run, block.data(), static_cast<uint32_t>(block.size()));
+  return write_region(run, block.data(), block.size());
 }
 
 bool write_zem_disc_info(RunState &run, std::string_view text) {

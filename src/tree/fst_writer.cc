@@ -9,22 +9,6 @@
 
 namespace qorv {
 
-namespace {
-
-// write_region takes 32-bit lengths; an FST is far smaller, but a buffer is
-// never cut short silently.
-bool write_all(RunState &run, const std::vector<uint8_t> &bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    size_t chunk = std::min<size_t>(bytes.size() - done, 0x40000000);
-    if (!write_region(run, bytes.data() + done, static_cast<uint32_t>(chunk))) return false;
-    done += chunk;
-  }
-  return true;
-}
-
-}  // namespace
-
 bool write_fst_region(RunState &run) {
   std::vector<FileEntry *> &entries = run.fst_entries;
 
@@ -45,7 +29,7 @@ bool write_fst_region(RunState &run) {
     auto bytes = encode_fst_record(*entry, run.is_ht(), run.advanced_fst);
     records.insert(records.end(), bytes.begin(), bytes.end());
   }
-  if (!write_all(run, records) || !write_all(run, names)) return false;
+  if (!write_region(run, records.data(), records.size()) || !write_region(run, names.data(), names.size())) return false;
 
   if (!run.advanced_fst) return true;
   std::vector<uint8_t> copy_lists(run.fst_copy_lists_size, 0);
@@ -58,7 +42,7 @@ bool write_fst_region(RunState &run) {
     put_be32(copy_lists, at, COPY_LIST_END);
     at += 4;
   }
-  return write_all(run, copy_lists);
+  return write_region(run, copy_lists.data(), copy_lists.size());
 }
 
 }  // namespace qorv
