@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "ddf/ascii_case.h"
+#include "host/name_case.h"
 #include "ddf/description_parser.h"
 #include "ddf/description_reader.h"
 #include "core/diagnostics.h"

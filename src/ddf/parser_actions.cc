@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "ddf/ascii_case.h"
+#include "host/name_case.h"
 #include "ddf/description_reader.h"
 #include "core/settings_store.h"
 #include "core/diagnostics.h"

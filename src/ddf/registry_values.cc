@@ -1,6 +1,6 @@
 #include "ddf/registry_values.h"
 
-#include "ddf/ascii_case.h"
+#include "host/name_case.h"
 #include "host/registry_file.h"
 
 namespace qorv {

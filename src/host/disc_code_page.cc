@@ -72,9 +72,7 @@ bool DiscCodePage::has_backslash(std::string_view name) const {
 
 DiscCodePageChoice disc_code_page_from_environment() {
   std::optional<std::string> value = get_environment("QORV_DISC_CODE_PAGE");
-  std::string lower = value.value_or("");
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+  const std::string lower = ascii_lower(value.value_or(""));
   if (lower.empty() || lower == "utf-8") return {&DiscCodePage::host(), {}};
   if (lower == "932") return host_code_page_932();
   return {nullptr, "QORV_DISC_CODE_PAGE=" + *value + " names no code page this tool knows (utf-8 or 932)."};

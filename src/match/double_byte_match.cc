@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "host/name_case.h"
+
 namespace qorv {
 
 namespace {
@@ -15,7 +17,7 @@ uint16_t next_character(const DoubleByteRules &rules, std::string_view text, siz
     return static_cast<uint16_t>(b << 8 | trail);
   }
   ++at;
-  return (b >= 'A' && b <= 'Z') ? static_cast<uint16_t>(b + 32) : b;
+  return lower_case_byte(b);
 }
 
 }  // namespace
@@ -23,7 +25,7 @@ uint16_t next_character(const DoubleByteRules &rules, std::string_view text, siz
 std::string double_byte_folded(const DoubleByteRules &rules, std::string_view text) {
   std::string folded(text);
   for (size_t at = 0; at < folded.size(); at += rules.character_length(folded, at))
-    if (folded[at] >= 'A' && folded[at] <= 'Z') folded[at] = static_cast<char>(folded[at] + 32);
+    folded[at] = lower_case_byte(folded[at]);
   return folded;
 }
 

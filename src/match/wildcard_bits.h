@@ -9,7 +9,7 @@
 
 namespace qorv::wildcard_bits {
 
-inline unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+inline unsigned char fold(unsigned char c) { return lower_case_byte(c); }
 
 // Copies `text` to `out` with A-Z folded.
 inline void fold_into(std::string_view text, char *out) { ascii_lower_case_copy(text, out); }

@@ -16,6 +16,7 @@
 #include "core/diagnostics.h"
 #include "core/run_state.h"
 #include "host/host_file.h"
+#include "host/name_case.h"
 #include "core/system_file_channel.h"
 #include "disc/byte_packing.h"
 #include "core/host_setting.h"
@@ -84,12 +85,7 @@ bool place_arguments(Bi2Block &block, const std::vector<std::string> &arguments)
 
 // 0 for "jp", 1 for "us", 2 for anything else ("eu"), ignoring letter case.
 uint32_t country_word(std::string_view code) {
-  auto is = [code](std::string_view name) {
-    return code.size() == name.size() &&
-           std::equal(code.begin(), code.end(), name.begin(), [](char a, char b) {
-             return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
-           });
-  };
+  auto is = [code](std::string_view name) { return ascii_iequals(code, name); };
   return is(country_names[0]) ? 0 : is(country_names[1]) ? 1 : 2;
 }
 
