@@ -104,7 +104,7 @@ Commands describe(CLI::App &app, const ImageRun &run, ImageOptions &o, Texts &te
 }
 }  // namespace
 
-int parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
+std::optional<int> parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
   CLI::App app(image_text(run, ImageMessage::UsageProgram), "QorvImage");
   Texts texts;
   Commands commands = describe(app, run, run.options, texts);
@@ -136,7 +136,7 @@ int parse_image_command_line(ImageRun &run, int argc, const char *const *argv) {
     o.code_page = texts.code_page == "932"     ? NameEncoding::CodePage932
                   : texts.code_page == "utf-8" ? NameEncoding::Utf8
                                                : NameEncoding::Bytes;
-  return -1;
+  return std::nullopt;
 }
 
 namespace {
@@ -152,8 +152,8 @@ int run_command(ImageRun &run) {
 }  // namespace
 
 int run_image_program(ImageRun &run, int argc, const char *const *argv) {
-  int status = parse_image_command_line(run, argc, argv);
-  if (status < 0) status = run_command(run);
+  std::optional<int> ended = parse_image_command_line(run, argc, argv);
+  int status = ended ? *ended : run_command(run);
   // A listing, a map or the help that did not arrive is no success.
   if (run.output_error != 0) {
     image_error(run, ImageMessage::CannotWriteStandardOutput, {error_text(run.output_error)});
