@@ -189,9 +189,9 @@ int map_disc(ImageRun &run) {
   }
   // The picture may go to a terminal or /dev/null, but never replaces one
   // of the files the DLF names.
-  const OutputFile svg = output_file(run.options.svg_path, ImageMessage::TheMap, true);
-  bool placed = check_output_place(run, svg);
-  if (!make_disc_map(run, map, {svg}) || !placed) return IMAGE_FAILED;
+  const OutputFile svg = output_file(run.options.svg_path, ImageMessage::TheMap, DeviceUse::Allowed);
+  check_output_place(run, svg);
+  if (!make_disc_map(run, map, {svg}) || run.error_count != 0) return IMAGE_FAILED;
   if (!write_output(run, svg, map_svg(map, run.options.dlf_path))) return IMAGE_FAILED;
   image_note(run, ImageMessage::Wrote, {run.options.svg_path, grouped(map.items.size())});
   return IMAGE_OK;

@@ -330,11 +330,11 @@ int build_image(ImageRun &run) {
   double start = monotonic_seconds();
   Build b{run, run.options.dlf_path, {}, {}, {}, {}, 0, 0, file_clock_now_ns()};
   b.image = run.options.image_path.empty() ? default_image_path(b.dlf) : run.options.image_path;
-  std::vector<OutputFile> outputs{output_file(b.image, ImageMessage::TheImage, false)};
+  std::vector<OutputFile> outputs{output_file(b.image, ImageMessage::TheImage)};
   b.end_path = outputs[0].target.end_path;
   b.record_path = build_record_path(b.end_path);
-  if (!b.end_path.empty()) outputs.push_back(output_file(b.record_path, ImageMessage::TheBuildRecord, false));
-  if (!run.options.depfile_path.empty()) outputs.push_back(output_file(run.options.depfile_path, ImageMessage::TheDepfile, false));
+  if (!b.end_path.empty()) outputs.push_back(output_file(b.record_path, ImageMessage::TheBuildRecord));
+  if (!run.options.depfile_path.empty()) outputs.push_back(output_file(run.options.depfile_path, ImageMessage::TheDepfile));
   const bool depfile = !run.options.depfile_path.empty();
   RecordHint hint = read_record_hint(b);
   if (!check_dlf(run, b.dlf, outputs,

@@ -8,12 +8,11 @@
 
 namespace qorv {
 
-OutputFile output_file(const std::string &path, ImageMessage what, bool device_allowed) {
-  return {path, what, device_allowed, find_path_target(path)};
+OutputFile output_file(const std::string &path, ImageMessage what, DeviceUse devices) {
+  return {path, what, devices, find_path_target(path)};
 }
 
-bool check_output_place(ImageRun &run, const OutputFile &out) {
-  int32_t errors_before = run.error_count;
+void check_output_place(ImageRun &run, const OutputFile &out) {
   auto refuse = [&](ImageMessage why, ImageArgs args = {}) {
     image_error(run, ImageMessage::CannotWrite, {out.path, image_text(run, why, args)});
   };
@@ -31,15 +30,14 @@ bool check_output_place(ImageRun &run, const OutputFile &out) {
     // A new file is renamed over the old one: over a device or a FIFO that
     // would put a plain file in its place.
     case HostNodeKind::CharacterDevice:
-      if (!out.device_allowed) refuse(ImageMessage::IsDevice);
+      if (out.devices == DeviceUse::Refused) refuse(ImageMessage::IsDevice);
       break;
     case HostNodeKind::Other:  // a FIFO or pipe, a socket, a block device
-      if (!out.device_allowed) refuse(ImageMessage::IsNotRegular);
+      if (out.devices == DeviceUse::Refused) refuse(ImageMessage::IsNotRegular);
       break;
     case HostNodeKind::Missing:
     case HostNodeKind::File: break;
   }
-  return run.error_count == errors_before;
 }
 
 bool write_output(ImageRun &run, const OutputFile &out, std::string_view bytes) {

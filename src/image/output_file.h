@@ -13,19 +13,22 @@
 
 namespace qorv {
 
+// Whether a terminal, /dev/null or a pipe may take the file: it is written to directly.
+enum class DeviceUse { Refused, Allowed };
+
 struct OutputFile {
-  std::string path;             // as given
-  ImageMessage what;            // in messages: "the image", "the map"
-  bool device_allowed = false;  // a terminal, /dev/null or a pipe is written to directly
-  PathTarget target;            // where the path leads
+  std::string path;   // as given
+  ImageMessage what;  // in messages: "the image", "the map"
+  DeviceUse devices = DeviceUse::Refused;
+  PathTarget target;  // where the path leads
 };
 
-OutputFile output_file(const std::string &path, ImageMessage what, bool device_allowed);
+OutputFile output_file(const std::string &path, ImageMessage what, DeviceUse devices = DeviceUse::Refused);
 
 // Reports each reason `out` cannot be written where its path leads: a loop
 // of links, a missing folder, a folder, anything but a regular file (or a
-// character device or pipe where allowed). False when there was any.
-bool check_output_place(ImageRun &run, const OutputFile &out);
+// character device or pipe where allowed).
+void check_output_place(ImageRun &run, const OutputFile &out);
 
 // Writes `bytes` as the whole of `out`: a regular file is replaced only
 // once the new one is complete; a device or pipe is written to. False
