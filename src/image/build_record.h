@@ -22,6 +22,7 @@ inline constexpr int BUILD_RECORD_VERSION = 1;
 struct RecordItem {
   uint64_t offset = 0;
   FileIdentity source;  // its size is the item's size
+  bool operator==(const RecordItem &) const = default;
 };
 
 struct BuildRecord {
@@ -34,6 +35,12 @@ struct BuildRecord {
   bool has_config = false;
   FileIdentity config;
   std::vector<RecordItem> items;  // in DLF order, the system file first
+
+  // The same layout from the same sources, whatever the image's own identity.
+  bool same_contents(const BuildRecord &o) const {
+    return zem == o.zem && closing_offset == o.closing_offset && image_size == o.image_size &&
+           has_config == o.has_config && (!has_config || config == o.config) && items == o.items;
+  }
 };
 
 // The record of the image whose path, links followed, is `image_end_path`.

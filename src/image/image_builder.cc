@@ -393,12 +393,7 @@ int build_image(ImageRun &run) {
       // only when something it holds changed.
       FileIdentity now;
       BuildRecord fresh = new_record(b, file_identity(b.end_path, now, error) ? now : found);
-      bool same = !plan.changes_image() && fresh.zem == old.zem && fresh.closing_offset == old.closing_offset &&
-                  fresh.image_size == old.image_size && fresh.has_config == old.has_config &&
-                  (!fresh.has_config || fresh.config == old.config) && fresh.items.size() == old.items.size();
-      for (size_t i = 0; same && i < fresh.items.size(); ++i)
-        same = fresh.items[i].offset == old.items[i].offset && fresh.items[i].source == old.items[i].source;
-      if (!same) record_build(b);
+      if (plan.changes_image() || !fresh.same_contents(old)) record_build(b);
       updated = true;
     } else {
       reason = ImageMessage::BecauseUpdateCannotBegin;
