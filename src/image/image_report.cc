@@ -23,8 +23,6 @@ std::string image_text(const Diagnostics &run, ImageMessage id, ImageArgs args) 
 
 void image_error(ImageRun &run, ImageMessage id, ImageArgs args) { error_line(run, "", 0, image_text(run, id, args)); }
 
-void image_error_text(ImageRun &run, std::string_view text) { error_line(run, "", 0, text); }
-
 void image_error_at(ImageRun &run, std::string_view file, int32_t line, ImageMessage id, ImageArgs args) {
   error_line(run, file, line, image_text(run, id, args));
 }

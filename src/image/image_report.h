@@ -19,8 +19,6 @@ std::string image_text(const Diagnostics &run, ImageMessage id, ImageArgs args =
 // error limit says that the rest are not shown.
 void image_error(ImageRun &run, ImageMessage id, ImageArgs args = {});
 void image_error_at(ImageRun &run, std::string_view file, int32_t line, ImageMessage id, ImageArgs args = {});
-// An error whose text is made elsewhere (the command-line parser's).
-void image_error_text(ImageRun &run, std::string_view text);
 // "Warning: text", not counted.
 void image_warning(ImageRun &run, ImageMessage id, ImageArgs args = {});
 // A line of information on the diagnostic stream.

@@ -16,8 +16,6 @@ constexpr double REDRAW_SECONDS = 0.25;
 ProgressLine::ProgressLine(ImageRun &run, uint64_t total)
     : run_(run), total_(total), start_(monotonic_seconds()), last_drawn_(start_) {}
 
-double ProgressLine::elapsed() const { return monotonic_seconds() - start_; }
-
 void ProgressLine::update(uint64_t done) {
   if (!run_.progress) return;
   double now = monotonic_seconds();

@@ -16,8 +16,6 @@ public:
   void update(uint64_t done);
   // Clears the line.
   void finish();
-  // Seconds since the start.
-  double elapsed() const;
 
 private:
   ImageRun &run_;

@@ -112,15 +112,6 @@ std::string shown(std::string_view text, NameEncoding encoding, Keep keep, Undec
 }
 }  // namespace
 
-std::string_view encoding_name(NameEncoding encoding) {
-  switch (encoding) {
-    case NameEncoding::Utf8: return "utf-8";
-    case NameEncoding::CodePage932: return "932";
-    case NameEncoding::Bytes: break;
-  }
-  return "bytes";
-}
-
 size_t utf8_sequence_length(std::string_view text, size_t at) {
   const uint8_t lead = byte_at(text, at);
   if (lead < 0x80) return 1;

@@ -18,9 +18,6 @@ enum class NameEncoding {
   Bytes,  // no decoding: every byte beyond ASCII is shown as "\xNN"
 };
 
-// "utf-8", "932" or "bytes", as --code-page takes them.
-std::string_view encoding_name(NameEncoding encoding);
-
 // The length of the UTF-8 sequence at `at` (1 to 4), or 0 when the bytes
 // there are no valid UTF-8: a stray or missing continuation byte, an
 // overlong form, a surrogate, a code point past U+10FFFF, a lead byte
