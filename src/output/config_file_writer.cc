@@ -26,7 +26,7 @@ constexpr uint32_t CONFIG_HEADER_AREA = 0x40000;  // the ZEM system file starts 
 bool copy_zem_system_file(RunState &run, const std::function<bool(const void *, uint32_t)> &write) {
   const std::string path = find_host_path(run.store, key::Input, key::ZEMSysFileName);
   // The configuration file's length is kept on the disc as a 32-bit value.
-  if (run.zem_sys_size > UINT32_MAX) {
+  if (run.zem_sys_size >= DISC_WORD_LIMIT) {
     report_error_text(run, format_text("%s is too large for the disc format.", {path}));
     return false;
   }

@@ -22,7 +22,7 @@ namespace {
 // offsets are 32-bit, so a larger file is refused rather than cut.
 bool copy_input_file(RunState &run, KeyId key, uint64_t size) {
   const std::string path = find_host_path(run.store, key::Input, key);
-  if (size > UINT32_MAX) {
+  if (size >= DISC_WORD_LIMIT) {
     report_error_text(run, format_text("%s is too large for the disc format.", {path}));
     return false;
   }
