@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace qorv::test {
 
@@ -56,5 +57,7 @@ private:
 void write_file(const std::string &path, const std::string &content);
 std::string read_file(const std::string &path);
 bool file_exists(const std::string &path);
+// The names in folder `dir` but those in `keep` (what a failed run left).
+std::vector<std::string> names_in(const std::string &dir, const std::vector<std::string> &keep = {});
 
 }  // namespace qorv::test
