@@ -2,7 +2,6 @@
 
 #include "host/host_path.h"
 #include "host/multibyte_text.h"
-#include "support/test_host.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,5 +1,6 @@
 // Helpers shared by the tests: scratch directories and whole files, and
-// what differs between the POSIX and the Windows host.
+// what differs between the POSIX and the Windows host (test_host_posix.cc,
+// test_host_windows.cc).
 #pragma once
 
 #include <string>
@@ -33,6 +34,9 @@ bool writes_read_only_files();
 // Runs `command` through the host's shell, its error stream discarded; its
 // exit status as the host gives it, or -1000 when it did not exit.
 int run_quietly(const std::string &command);
+
+// A new, empty directory under the system's temporary directory.
+std::string make_temp_directory();
 
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object goes away.
