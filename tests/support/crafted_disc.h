@@ -34,11 +34,11 @@ struct CraftedDisc {
     fst += names + std::string((4 - names.size() % 4) % 4, '\0');
     for (uint32_t w : words) fst += be32(w);
     const uint64_t fst_size = claimed_fst_size ? claimed_fst_size : fst.size();
-    std::string header(0x440, '\0');
+    std::string header(0x420, '\0');
     header.replace(0x18, 4, be32(magic));
-    header.replace(0x420, 28, be32(0x440 / 4) + be32(0x440 / 4) + be32(static_cast<uint32_t>(fst_size / 4)) +
-                                  be32(static_cast<uint32_t>(fst_size / 4)) + be32(0) + be32(0x100000 / 4) +
-                                  be32(static_cast<uint32_t>(user_area_length / 4)));
+    for (uint64_t field : {uint64_t{0x440}, uint64_t{0x440}, fst_size, fst_size, uint64_t{0}, uint64_t{0x100000}, user_area_length})
+      header += be32(static_cast<uint32_t>(field / 4));
+    header.resize(0x440);
     write_file(path, header + fst);
     if (file_size > header.size() + fst.size()) std::filesystem::resize_file(path, file_size);
   }
