@@ -5,17 +5,13 @@
 
 #include <string>
 
+#include "support/hex_bytes.h"
 #include "support/run_tool.h"
 #include "support/system_inputs.h"
 #include "support/test_support.h"
 
 namespace qorv::test {
 namespace {
-
-std::string be32(uint32_t v) {
-  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
-}
-std::string record(uint32_t w0, uint32_t w1, uint32_t w2) { return be32(w0) + be32(w1) + be32(w2); }
 
 std::string description(const TempDir &dir, const std::string &dvd_root) {
   return input_and_output_sections(dir, dvd_root) +

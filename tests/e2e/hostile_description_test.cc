@@ -6,15 +6,12 @@
 #include <string>
 
 #include "e2e/hostile_disc.h"
+#include "support/hex_bytes.h"
 
 namespace qorv::test {
 namespace {
 
 const std::string kBeyond = "99999999999999999999";  // > 2^64
-
-std::string be32(uint32_t v) {
-  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
-}
 
 TEST(HostileDescription, AMillionLines) {
   HostileDisc disc;

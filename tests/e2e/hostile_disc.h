@@ -6,13 +6,14 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/hex_bytes.h"
 #include "support/run_tool.h"
+#include "support/system_inputs.h"
 #include "support/test_support.h"
 
 namespace qorv::test {
@@ -26,23 +27,10 @@ inline const char *const kBaseMessages = "  mode=ZEM\n\n  user area = 20000 - bf
 class HostileDisc {
 public:
   HostileDisc() {
-    dir_.write("sys/ldr.bin", std::string(0x100, 'L'));
-    dir_.write("sys/boot.bin", std::string(0x100, 'B'));
-    dir_.write("sys/bi2.bin", std::string(8192, '\0'));
-    dir_.write("sys/zemsys.bin", std::string(0x100, 'Z'));
+    write_system_inputs(dir_, "sys/");
     dir_.mkdir("root");
-    dir_.mkdir("out");
     base_ = dir_.write("base.ddf",
-                       "[Input]\n"
-                       "DvdRoot = \"" + at("root") + "\"\n"
-                       "LDRFileName = \"" + at("sys/ldr.bin") + "\"\n"
-                       "BI2FileName = \"" + at("sys/bi2.bin") + "\"\n"
-                       "BootFileName = \"" + at("sys/boot.bin") + "\"\n"
-                       "ZEMSysFileName = \"" + at("sys/zemsys.bin") + "\"\n"
-                       "[Output]\n"
-                       "LayoutFileName = \"" + at("out/disc.dlf") + "\"\n"
-                       "SystemFileName = \"" + at("out/sys.bin") + "\"\n"
-                       "ConfigFileName = \"" + at("out/cfg.bin") + "\"\n"
+                       input_and_output_sections(dir_, at("root"), "sys/") +
                        "[DiskID]\n"
                        "GameName = \"HSTL\"\nCompany = \"01\"\nDiskNumber = 0\nGameVersion = 0\n"
                        "DiskInfo = \"hostile\"\nTotalDisk = 1\n"
@@ -72,19 +60,13 @@ public:
 
   // The DLF of a successful run: header lines, one line per item
   // ("0x<16 digits>,\"<host path>\"") and the closing line.
-  std::string expected_dlf(const std::vector<std::pair<uint64_t, std::string>> &items, uint64_t closing) const {
-    std::string text = "v2.00\r\nZEM_CONFIG_FILE,\"" + at("out/cfg.bin") + "\"\r\n" + line(0, at("out/sys.bin"));
-    for (const auto &[offset, path] : items) text += line(offset, path);
-    return text + line(closing, "");
+  std::string expected_dlf(std::vector<std::pair<uint64_t, std::string>> items, uint64_t closing) const {
+    items.emplace(items.begin(), 0, at("out/sys.bin"));
+    items.emplace_back(closing, "");
+    return zem_dlf(at("out/cfg.bin"), items);
   }
 
 private:
-  static std::string line(uint64_t offset, const std::string &path) {
-    char hex[20];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(offset));
-    return "0x" + std::string(hex) + ",\"" + path + "\"\r\n";
-  }
-
   TempDir dir_;
   std::string base_;
   std::optional<RunState> state_;

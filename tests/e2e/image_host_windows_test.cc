@@ -8,20 +8,13 @@
 #include <filesystem>
 #include <functional>
 
-#include "e2e/image_example.h"
+#include "support/example_disc.h"
 #include "host/disc_file.h"
 #include "host/environment.h"
 #include "image/image_report.h"
 
 namespace qorv::test {
 namespace {
-
-// The names in `dir` (ASCII names only).
-std::vector<std::string> names_in(const std::string &dir) {
-  std::vector<std::string> out;
-  for (const auto &entry : std::filesystem::directory_iterator(dir)) out.push_back(entry.path().filename().string());
-  return out;
-}
 
 // A whole file read through the host layer, which takes paths of any length.
 std::string read_whole(const std::string &path) {
@@ -46,7 +39,7 @@ TEST(ImageWindows, BothModesUnderCodePageNamesAndLongPaths) {
     const std::string outer = disc.at(std::string(150, 'd')), deep = outer + "\\" + std::string(150, 'e');
     ASSERT_TRUE(::CreateDirectoryW(long_wide(outer).c_str(), nullptr) && ::CreateDirectoryW(long_wide(deep).c_str(), nullptr));
     const std::string image = deep + "\\\x83\x5C.img";
-    ImageResult r = run_image({"build", "-q", "-C", disc.dir().path(), "-o", image, disc.dlf()});
+    RunResult r = run_image(disc.build_args(image));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("Built " + image + ": "), std::string::npos) << r.err;
     const std::string expected = disc.direct_assembly();
@@ -76,9 +69,7 @@ TEST(ImageWindows, RefusalsCompareNamesTheWindowsWay) {
     std::function<std::vector<std::string>(ExampleDisc &)> set_up;  // returns the arguments
     const char *message;
   };
-  auto build = [](ExampleDisc &d, const std::string &image) {
-    return std::vector<std::string>{"build", "-q", "-C", d.dir().path(), "-o", image, d.dlf()};
-  };
+  auto build = [](ExampleDisc &d, const std::string &image) { return d.build_args(image); };
   const Case cases[] = {
       {"DLF in other letters", [&](ExampleDisc &d) { return build(d, d.dir().path() + "\\OUT\\.\\Zem.Dlf"); },
        "is the DLF itself"},
@@ -104,7 +95,7 @@ TEST(ImageWindows, RefusalsCompareNamesTheWindowsWay) {
                       system = read_file(disc.at("out/zem_system.bin")), title = read_file(disc.at("disc/title.txt"));
     std::vector<std::string> args = c.set_up(disc);
     std::vector<std::string> before = names_in(disc.at("out"));
-    ImageResult r = run_image(args);
+    RunResult r = run_image(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_EQ(read_file(disc.dlf()), dlf);

@@ -2,8 +2,8 @@
 // so the package) was made with, and the licence; the installed manual pages too.
 #include <gtest/gtest.h>
 
-#include "e2e/image_example.h"
 #include "support/run_tool.h"
+#include "support/test_support.h"
 
 namespace qorv::test {
 namespace {

@@ -1,10 +1,12 @@
-// Whole runs of the tool inside the test process, with captured streams.
+// Whole runs of either program inside the test process, with captured
+// streams: the entry point each main calls, on a run object the test keeps.
 #pragma once
 
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/image_command_line.h"
 #include "app/run_driver.h"
 #include "core/run_state.h"
 
@@ -16,26 +18,37 @@ struct RunResult {
   std::string out;  // the standard output stream
 };
 
-// Runs the program with `args` (without the program name) on a fresh run
-// state. `state` is kept so tests can look at what the stages left.
+// Runs `entry` with `args` (without the program name) on `run`, which keeps
+// what the run left for the test to look at.
+template <class Run, class Entry>
+RunResult run_in_process(Run &run, Entry entry, const char *program, const std::vector<std::string> &args) {
+  std::ostringstream err, out;
+  run.diag_stream = &err;
+  run.out_stream = &out;
+  std::vector<const char *> argv{program};
+  for (const std::string &a : args) argv.push_back(a.c_str());
+  const int status = entry(run, static_cast<int>(argv.size()), argv.data());
+  return {status, err.str(), out.str()};
+}
+
 inline RunResult run_tool(const std::vector<std::string> &args, RunState &state,
                           Language language = Language::English) {
-  std::ostringstream err, out;
-  state.diag_stream = &err;
-  state.out_stream = &out;
   state.language = language;
-  std::vector<const char *> argv{"QorvMakeDlf"};
-  for (const std::string &a : args) argv.push_back(a.c_str());
-  RunResult r;
-  r.status = run_program(state, static_cast<int>(argv.size()), argv.data());
-  r.err = err.str();
-  r.out = out.str();
-  return r;
+  return run_in_process(state, run_program, "QorvMakeDlf", args);
 }
 
 inline RunResult run_tool(const std::vector<std::string> &args, Language language = Language::English) {
   RunState state;
   return run_tool(args, state, language);
+}
+
+inline RunResult run_image(const std::vector<std::string> &args, ImageRun &run) {
+  return run_in_process(run, run_image_program, "QorvImage", args);
+}
+
+inline RunResult run_image(const std::vector<std::string> &args) {
+  ImageRun run;
+  return run_image(args, run);
 }
 
 }  // namespace qorv::test

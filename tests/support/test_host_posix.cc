@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "support/test_host.h"
 #include "support/test_support.h"
 
 namespace qorv::test {

@@ -3,7 +3,6 @@
 #include <stdexcept>
 #include <windows.h>
 
-#include "support/test_host.h"
 #include "support/test_support.h"
 
 namespace qorv::test {

@@ -2,8 +2,8 @@
 
 #include "host/host_path.h"
 #include "host/multibyte_text.h"
-#include "support/test_host.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -63,5 +63,14 @@ std::string read_file(const std::string &path) {
 }
 
 bool file_exists(const std::string &path) { return fs::exists(path); }
+
+std::vector<std::string> names_in(const std::string &dir, const std::vector<std::string> &keep) {
+  std::vector<std::string> out;
+  for (const auto &e : fs::directory_iterator(dir)) {
+    std::string name = e.path().filename().string();
+    if (std::find(keep.begin(), keep.end(), name) == keep.end()) out.push_back(name);
+  }
+  return out;
+}
 
 }  // namespace qorv::test

@@ -1,8 +1,10 @@
 // Helpers shared by the tests: scratch directories and whole files, and
-// what differs between the POSIX and the Windows host.
+// what differs between the POSIX and the Windows host (test_host_posix.cc,
+// test_host_windows.cc).
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace qorv::test {
 
@@ -33,6 +35,9 @@ bool writes_read_only_files();
 // exit status as the host gives it, or -1000 when it did not exit.
 int run_quietly(const std::string &command);
 
+// A new, empty directory under the system's temporary directory.
+std::string make_temp_directory();
+
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object goes away.
 class TempDir {
@@ -56,5 +61,7 @@ private:
 void write_file(const std::string &path, const std::string &content);
 std::string read_file(const std::string &path);
 bool file_exists(const std::string &path);
+// The names in folder `dir` but those in `keep` (what a failed run left).
+std::vector<std::string> names_in(const std::string &dir, const std::vector<std::string> &keep = {});
 
 }  // namespace qorv::test

@@ -17,13 +17,11 @@ namespace {
 
 using test::be32;
 using test::hex_bytes;
+using test::record;
 
 std::string bytes_of(const std::array<uint8_t, FST_RECORD_SIZE> &record) {
   return std::string(record.begin(), record.end());
 }
-
-// A record as three words.
-std::string record(uint32_t w0, uint32_t w1, uint32_t w2) { return be32(w0) + be32(w1) + be32(w2); }
 
 TEST(FstRecord, FileInZemModeStoresItsPositionDividedByFour) {
   FileEntry f;

@@ -1,41 +1,18 @@
-// The shipped example disc in a scratch folder, laid out by QorvMakeDlf, for
-// the image tool's end-to-end tests; and QorvImage run in-process.
+// The shipped example disc in a scratch folder, laid out by QorvMakeDlf run
+// in-process, for the image tool's scenarios; and a build long enough to be
+// interrupted.
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/image_command_line.h"
-#include "image/image_report.h"
+#include "support/hex_bytes.h"
+#include "support/run_tool.h"
 #include "support/test_support.h"
 
 namespace qorv::test {
-
-struct ImageResult {
-  int status = 0;
-  std::string err, out;
-};
-
-inline ImageResult run_image(const std::vector<std::string> &args, ImageRun &run) {
-  std::ostringstream err, out;
-  run.diag_stream = &err;
-  run.out_stream = &out;
-  std::vector<const char *> argv{"QorvImage"};
-  for (const std::string &a : args) argv.push_back(a.c_str());
-  ImageResult r;
-  r.status = run_image_program(run, static_cast<int>(argv.size()), argv.data());
-  r.err = err.str();
-  r.out = out.str();
-  return r;
-}
-
-inline ImageResult run_image(const std::vector<std::string> &args) {
-  ImageRun run;
-  return run_image(args, run);
-}
 
 // examples/ copied to a scratch folder, where QorvMakeDlf has written
 // out/<mode>.dlf and its system files ("zem" or "ht").
@@ -47,16 +24,35 @@ public:
     // out/ is scratch space of `make demo`: start without what it left.
     std::filesystem::remove_all(dir_.at("out"));
     dir_.mkdir("out");
-    std::string command = kWindowsHost ? "cd /d \"" + dir_.path() + "\" && \"" + QORV_BINARY + "\" common.ddf " +
-                                             mode + ".ddf 2>NUL"
-                                       : "cd '" + dir_.path() + "' && '" + QORV_BINARY + "' common.ddf " + mode +
-                                             ".ddf 2>/dev/null";
-    status_ = std::system(command.c_str());
+    made_ = lay_out();
   }
-  bool made() const { return status_ == 0 && file_exists(dlf()); }
+  // Lays the disc out again, from the scratch folder as `make demo` does: the
+  // descriptions name their host paths relative to the current folder.
+  bool lay_out() const {
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path());
+    const int status = run_tool({"common.ddf", mode_ + ".ddf"}).status;
+    std::filesystem::current_path(before);
+    return status == 0;
+  }
+  bool made() const { return made_ && file_exists(dlf()); }
   const TempDir &dir() const { return dir_; }
   std::string at(const std::string &relative) const { return dir_.at(relative); }
   std::string dlf() const { return dir_.at("out/" + mode_ + ".dlf"); }
+  // QorvImage's arguments to build the DLF quietly into `image`; `more`
+  // options before the DLF.
+  std::vector<std::string> build_args(const std::string &image, std::vector<std::string> more = {}) const {
+    std::vector<std::string> args{"build", "-q", "-C", dir_.path(), "-o", image};
+    args.insert(args.end(), more.begin(), more.end());
+    args.push_back(dlf());
+    return args;
+  }
+  // Replaces `from`, which must be there, by `to` in the file at `relative`.
+  void replace(const std::string &relative, const std::string &from, const std::string &to) const {
+    std::string text = read_file(at(relative));
+    text.replace(text.find(from), from.size(), to);
+    write_file(at(relative), text);
+  }
 
   // The DLF's item lines as (offset, name), the closing line last.
   std::vector<std::pair<uint64_t, std::string>> items() const {
@@ -87,7 +83,7 @@ public:
 private:
   std::string mode_;
   TempDir dir_;
-  int status_ = -1;
+  bool made_ = false;
 };
 
 // A build that takes long enough to be interrupted: in `dir`, big.dlf names
@@ -98,11 +94,11 @@ inline void write_long_build(const TempDir &dir) {
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + 1);
   write_file(dir.at("data.bin"), data);
   std::string sys(0x440, '\0');
-  sys[0x1C] = '\xC2', sys[0x1D] = '\x33', sys[0x1E] = '\x9F', sys[0x1F] = '\x3D';
+  sys.replace(0x1C, 4, be32(0xC2339F3D));  // the HT magic word
   write_file(dir.at("sys.bin"), sys);
   std::string dlf = "v1.00\r\n0x00000000,\"" + dir.at("sys.bin") + "\"\r\n";
-  for (uint64_t i = 1; i <= 2048; ++i) dlf += hex_offset(i << 20, 8) + ",\"" + dir.at("data.bin") + "\"\r\n";
-  dlf += hex_offset(2049ull << 20, 8) + ",\"\"\r\n";
+  for (uint64_t i = 1; i <= 2048; ++i) dlf += hex(i << 20, 8) + ",\"" + dir.at("data.bin") + "\"\r\n";
+  dlf += hex(2049ull << 20, 8) + ",\"\"\r\n";
   write_file(dir.at("big.dlf"), dlf);
 }
 

@@ -1,8 +1,7 @@
-// QorvImage build updating an image in place: after each kind of edit the
-// image equals a full build and verifies; a record that does not match the
-// image, or an update that did not end, gives a full build; the depfile reads
-// back in make and ninja; the outputs do not depend on file times, umask or
-// time zone.
+// QorvImage build updating an image in place, in-process: after each kind of
+// edit the image equals a full build and verifies; a record that does not
+// match the image, or an update that did not end, gives a full build. The
+// counts in the summaries are the example's items, counted by hand.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -14,7 +13,7 @@
 #include <functional>
 #include <thread>
 
-#include "e2e/image_example.h"
+#include "support/example_disc.h"
 
 namespace qorv::test {
 namespace {
@@ -28,40 +27,28 @@ void let_the_file_clock_pass() { std::this_thread::sleep_for(std::chrono::millis
 struct Disc : ExampleDisc {
   Disc() : ExampleDisc("zem") {}
   // Laid out, then built in full once the sources lie behind the file clock.
-  ImageResult first_build() const {
+  RunResult first_build() const {
     EXPECT_TRUE(made());
     let_the_file_clock_pass();
     return build();
   }
   std::string image() const { return at("out/zem.img"); }
-  ImageResult build(std::vector<std::string> more = {}, ImageRun *run = nullptr) const {
-    std::vector<std::string> args{"build", "-q", "-C", dir().path(), "-o", image()};
-    args.insert(args.end(), more.begin(), more.end());
-    args.push_back(dlf());
+  RunResult build(std::vector<std::string> more = {}, ImageRun *run = nullptr) const {
     ImageRun own;
-    return run_image(args, run ? *run : own);
-  }
-  bool lay_out() const {
-    return run_quietly("cd '" + dir().path() + "' && '" + QORV_BINARY + "' common.ddf zem.ddf") == 0;
+    return run_image(build_args(image(), more), run ? *run : own);
   }
   // The image equals a full build of the same DLF into another file, and verifies.
   void expect_as_full_build(std::vector<std::string> options = {}) const {
-    std::vector<std::string> args{"build", "-q", "--full", "-C", dir().path(), "-o", at("full.img"), dlf()};
-    args.insert(args.begin() + 1, options.begin(), options.end());
-    ImageResult full = run_image(args);
+    options.push_back("--full");
+    RunResult full = run_image(build_args(at("full.img"), options));
     ASSERT_EQ(full.status, 0) << full.err;
     EXPECT_TRUE(read_file(image()) == read_file(at("full.img")));
     struct stat updated {}, whole {};
     ::stat(image().c_str(), &updated);
     ::stat(at("full.img").c_str(), &whole);
     EXPECT_LE(updated.st_blocks, whole.st_blocks + 16) << "the image stays sparse";
-    ImageResult verified = run_image({"verify", "-C", dir().path(), dlf(), image()});
+    RunResult verified = run_image({"verify", "-C", dir().path(), dlf(), image()});
     EXPECT_EQ(verified.status, 0) << verified.err;
-  }
-  void replace(const std::string &file, const std::string &from, const std::string &to) const {
-    std::string text = read_file(at(file));
-    text.replace(text.find(from), from.size(), to);
-    write_file(at(file), text);
   }
 };
 
@@ -96,7 +83,7 @@ TEST(ImageUpdate, EachEditGivesTheImageOfAFullBuild) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
     Disc disc;
-    ImageResult r = disc.first_build();
+    RunResult r = disc.first_build();
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("(full build: no image)"), std::string::npos) << r.err;
     if (c.edit) {
@@ -157,7 +144,7 @@ TEST(ImageUpdate, ARecordThatDoesNotMatchGivesAFullBuild) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
     Disc disc;
-    ImageResult r = disc.first_build();
+    RunResult r = disc.first_build();
     ASSERT_EQ(r.status, 0) << r.err;
     if (c.change) c.change(disc);
     const std::string old_image = read_file(disc.image());
@@ -194,7 +181,7 @@ TEST(ImageUpdate, AnUpdateThatDidNotEndIsRebuiltAndNeverVerifies) {
     write_file(disc.at("disc/title.txt"), std::string(229, 'u'));
     ImageRun run;
     run.before_update_writes = [&] { c.during(disc); };
-    ImageResult r = disc.build({}, &run);
+    RunResult r = disc.build({}, &run);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     // In place (no file system here shares blocks), the record says so; on a
@@ -203,7 +190,7 @@ TEST(ImageUpdate, AnUpdateThatDidNotEndIsRebuiltAndNeverVerifies) {
     write_file(disc.at("disc/title.txt"), std::string(229, 'v'));
     if (in_place) {
       EXPECT_NE(r.err.find(disc.image() + " is incomplete; the next build writes it whole"), std::string::npos);
-      ImageResult v = run_image({"verify", "-C", disc.dir().path(), disc.dlf(), disc.image()});
+      RunResult v = run_image({"verify", "-C", disc.dir().path(), disc.dlf(), disc.image()});
       EXPECT_EQ(v.status, 2);
       EXPECT_EQ(v.err, "Error: " + disc.image() + " is incomplete: an update of it was interrupted; rebuild it with: "
                            "QorvImage build -C " + disc.dir().path() + " -o " + disc.image() + " " + disc.dlf() + "\n");
@@ -214,68 +201,6 @@ TEST(ImageUpdate, AnUpdateThatDidNotEndIsRebuiltAndNeverVerifies) {
         << r.err;
     disc.expect_as_full_build();
   }
-}
-
-TEST(ImageUpdate, DepfileReadsBackInMakeAndNinja) {
-  Disc disc;
-  ASSERT_TRUE(disc.made());
-  const std::string odd = "disc/data/a b$c#d.bin";
-  write_file(disc.at(odd), "odd name");
-  ASSERT_TRUE(disc.lay_out());
-  // The rules that docs/qorvimage.md shows, with the programs' paths.
-  const std::string image_tool = QORV_IMAGE_BINARY;
-  write_file(disc.at("build.ninja"), "rule image\n  command = " + image_tool +
-                                         " build -q --depfile $out.d -o $out $in\n  depfile = $out.d\n  deps = gcc\n"
-                                         "build out/zem.img: image out/zem.dlf\n");
-  ASSERT_EQ(run_quietly("cd '" + disc.dir().path() + "' && ninja >/dev/null"), 0);
-  std::string deps_file = disc.at("deps.txt");
-  ASSERT_EQ(run_quietly("cd '" + disc.dir().path() + "' && ninja -t deps > deps.txt"), 0);
-  const std::string deps = read_file(deps_file);
-  for (std::string dep : {std::string("out/zem.dlf"), std::string("out/zem_config.bin"), std::string("out/zem_system.bin"), odd, std::string("voice/hello.vox")})
-    EXPECT_NE(deps.find("    " + dep + "\n"), std::string::npos) << dep << " in\n" << deps;
-  // make: up to date once built, out of date once the odd file is newer; a
-  // wrong escape would name files that do not exist ("No rule to make target").
-  write_file(disc.at("Makefile"), "out/make.img: out/zem.dlf\n\t" + image_tool +
-                                      " build -q --depfile $@.d -o $@ $<\n-include out/make.img.d\n");
-  const std::string make = "cd '" + disc.dir().path() + "' && make ";
-  ASSERT_EQ(run_quietly(make + "-s"), 0);
-  EXPECT_EQ(run_quietly(make + "-q out/make.img"), 0);
-  run_quietly("touch -d '+1 hour' '" + disc.at(odd) + "'");
-  EXPECT_EQ(run_quietly(make + "-q out/make.img"), 1);
-}
-
-TEST(ImageUpdate, OutputsDependOnTheInputsAlone) {
-  // The same disc laid out and built twice: other file times, umask and time
-  // zone. The record may differ only in the identities it holds.
-  Disc disc;
-  ASSERT_TRUE(disc.made());
-  const std::string image_tool = QORV_IMAGE_BINARY;
-  auto run = [&](const std::string &environment) {
-    fs::remove_all(disc.at("out"));
-    fs::create_directory(disc.at("out"));
-    std::string command = "cd '" + disc.dir().path() + "' && " + environment + " '" + QORV_BINARY +
-                          "' common.ddf zem.ddf >/dev/null && " + environment + " '" + image_tool +
-                          "' build -q out/zem.dlf";
-    EXPECT_EQ(run_quietly(command), 0) << command;
-    std::vector<std::string> outputs;
-    for (const char *name : {"zem.dlf", "zem_system.bin", "zem_config.bin", "zem.img"})
-      outputs.push_back(read_file(disc.at(std::string("out/") + name)));
-    std::string record;
-    std::istringstream lines(read_file(disc.at("out/zem.img.build-record")));
-    for (std::string line; std::getline(lines, line);) {
-      std::istringstream fields(line);
-      std::string key, offset;
-      fields >> key >> offset;
-      record += key == "item" ? key + " " + offset + "\n" : key == "image-identity" || key == "config" ? key + "\n" : line + "\n";
-    }
-    outputs.push_back(record);
-    return outputs;
-  };
-  auto first = run("umask 022; TZ=UTC");
-  run_quietly("cd '" + disc.dir().path() + "' && find . -exec touch -d '2001-02-03 04:05:06' {} +");
-  auto second = run("umask 077; TZ=Asia/Tokyo");
-  ASSERT_EQ(first.size(), second.size());
-  for (size_t i = 0; i < first.size(); ++i) EXPECT_TRUE(first[i] == second[i]) << "output " << i;
 }
 
 }  // namespace
