@@ -20,8 +20,8 @@ void error(ParserContext &ctx, int32_t line, MessageId id, MessageArgs args = {}
 
 // The section definitions go to; reports 1000 when no header succeeded yet.
 Section *section_or_report(ParserContext &ctx, int32_t line) {
-  if (!ctx.run.current_section) error(ctx, line, MessageId::NoSection);
-  return ctx.run.current_section;
+  if (!ctx.current_section) error(ctx, line, MessageId::NoSection);
+  return ctx.current_section;
 }
 
 // How the store took a definition of `record` into `section`.
@@ -65,7 +65,7 @@ const FormRecord &form(KeyId id) { return *keyword_by_id(id); }
 void define_section_action(ParserContext &ctx, const KeywordRecord &keyword, int32_t line) {
   Section *section = nullptr;
   switch (define_section(ctx.layer, keyword, &section)) {
-  case DefineResult::Defined: ctx.run.current_section = section; break;
+  case DefineResult::Defined: ctx.current_section = section; break;
   case DefineResult::AlreadyDefined: error(ctx, line, MessageId::SectionRedefined, {keyword.name}); break;
   case DefineResult::NotASection: error(ctx, line, MessageId::InvalidSectionName, {keyword.name}); break;
   }

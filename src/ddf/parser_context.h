@@ -11,12 +11,14 @@ namespace qorv {
 
 struct RunState;
 struct Layer;
+struct Section;
 class DescriptionReader;
 
 struct ParserContext {
   RunState &run;
   DescriptionReader &reader;
   Layer &layer;                         // where section headers go
+  Section *&current_section;            // where definitions go
   std::vector<std::string> value_list;  // texts of the string list being parsed
   std::string pathlist_name;            // name of the [PathList] definition being parsed
 
