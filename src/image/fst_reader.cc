@@ -141,7 +141,7 @@ struct FstParse {
     }
     std::array<uint8_t, FST_RECORD_SIZE> bytes{};
     if (!read(0, bytes.data(), bytes.size())) return std::nullopt;
-    std::optional<FstRecord> root = decode_fst_record(bytes, fst_format(area.mode, true));
+    std::optional<FstRecord> root = decode_fst_record(bytes, image_fst_format(area.mode));
     if (!root || !root->is_directory()) {
       problem(0, ImageMessage::RootNotDirectory);
       return std::nullopt;
@@ -225,7 +225,7 @@ bool read_fst(ImageRun &run, DiscFileReader &file, const std::string &name, cons
   FstParse p{run, file, name, area, table};
   // The plain format's type bytes are those of ordinary entries in the
   // advanced format, which ZEM discs may use.
-  const FstFormat format = fst_format(area.mode, true);
+  const FstFormat format = image_fst_format(area.mode);
   std::optional<uint64_t> count = p.entry_count();
   if (!count) return false;
 

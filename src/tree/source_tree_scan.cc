@@ -192,7 +192,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
     s.child = children.size();
     FileEntry &entry = children.emplace_back();
     if (item.kind == HostItemKind::Directory) {
-      entry.kind = KIND_DIRECTORY;
+      entry.kind = FstKind::Directory;
     } else {
       entry.file_size = item.size;
       entry.extent = item.size == 0 ? 4 : item.size;  // an empty file still reserves a word
@@ -236,7 +236,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
         break;
       case Verdict::Placed: {
         FileEntry &entry = children[next_child++];
-        if (!(entry.kind & 1) || lost) break;
+        if (!entry.is_directory() || lost) break;
         // The directory's host path is kept once, for all its entries.
         const std::string &dir = run.host_directories.emplace_back(entry.host_path());
         switch (chain.enter(entry.host_name(), s.item->id)) {
@@ -294,7 +294,7 @@ bool scan_directory(RunState &run, std::vector<FileEntry> &children, const std::
 
 bool scan_disc_root(RunState &run) {
   FileEntry &root = run.root_entry;
-  root.kind = KIND_DIRECTORY;
+  root.kind = FstKind::Directory;
   const std::string *dvd_root = find_text(run.store, key::Input, key::DvdRoot);
   root.set_host_path(host_path_from_description(dvd_root ? *dvd_root : std::string()));
   if (run.absolute_root) {

@@ -179,7 +179,7 @@ TEST(Parser, LayoutAndLbaAlignEntries) {
   EXPECT_EQ(layout->items[0].line, 2);
   EXPECT_EQ(layout->items[1].line, 4);
   EXPECT_EQ(layout->items[1].value, -5);
-  EXPECT_EQ(layout->items[1].replica, REPLICA_MIRROR);
+  EXPECT_EQ(layout->items[1].replica, ReplicaKind::Mirrored);
   auto *align = find_table<LayoutTable>(f.run.store.layers[0], key::LbaAlignForm);
   ASSERT_EQ(align->items.size(), 1u);
   EXPECT_EQ(align->items[0].file, "e");
@@ -247,9 +247,9 @@ TEST(Parser, OriginsAndFollowers) {
   EXPECT_EQ(first.followers[0].line, 3);
   EXPECT_EQ(first.followers[0].direction, 0);
   EXPECT_EQ(first.followers[0].lba, 0x100000);
-  EXPECT_EQ(first.followers[1].replica, REPLICA_COPY);
+  EXPECT_EQ(first.followers[1].replica, ReplicaKind::Copied);
   EXPECT_EQ(origins->items[1].direction, -1);
-  EXPECT_EQ(origins->items[1].replica, REPLICA_MIRROR);
+  EXPECT_EQ(origins->items[1].replica, ReplicaKind::Mirrored);
 }
 
 TEST(Parser, FollowerNeedsAnOriginInTheSameFile) {

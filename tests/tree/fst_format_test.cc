@@ -27,52 +27,52 @@ std::string record(uint32_t w0, uint32_t w1, uint32_t w2) { return be32(w0) + be
 
 TEST(FstRecord, FileInZemModeStoresItsPositionDividedByFour) {
   FileEntry f;
-  f.replica_mode = 1;  // not shown outside the advanced format
+  f.replica_mode = ReplicaKind::Mirrored;  // not shown outside the advanced format
   f.name_offset = 0x01ABCDEF;  // only 24 bits fit beside the type byte
   f.position = 0x20003;        // 0x20003 / 4 = 0x8000, remainder dropped
   f.file_size = 5;
   f.extent = 5;
-  EXPECT_EQ(bytes_of(encode_fst_record(f, false, false)), hex_bytes("00 AB CD EF  00 00 80 00  00 00 00 05"));
+  EXPECT_EQ(bytes_of(encode_fst_record(f, TargetMode::ZEM, FstFormat::Plain)), hex_bytes("00 AB CD EF  00 00 80 00  00 00 00 05"));
   // HT mode: the byte position itself.
-  EXPECT_EQ(bytes_of(encode_fst_record(f, true, false)), hex_bytes("00 AB CD EF  00 02 00 03  00 00 00 05"));
+  EXPECT_EQ(bytes_of(encode_fst_record(f, TargetMode::HT, FstFormat::Plain)), hex_bytes("00 AB CD EF  00 02 00 03  00 00 00 05"));
 }
 
 TEST(FstRecord, EmptyFileStoresSizeZeroAndDirectoryStoresIndices) {
   FileEntry empty;
   empty.extent = 4;
-  EXPECT_EQ(bytes_of(encode_fst_record(empty, false, true)), record(0, 0, 0));
+  EXPECT_EQ(bytes_of(encode_fst_record(empty, TargetMode::ZEM, FstFormat::Advanced)), record(0, 0, 0));
 
   FileEntry dir;
-  dir.kind = KIND_DIRECTORY;
+  dir.kind = FstKind::Directory;
   dir.name_offset = 0x10;
   dir.position = 7;  // parent index: never divided
   dir.extent = 9;
-  EXPECT_EQ(bytes_of(encode_fst_record(dir, false, true)), record(0x01000010, 7, 9));
-  EXPECT_EQ(bytes_of(encode_fst_record(dir, true, false)), record(0x01000010, 7, 9));
+  EXPECT_EQ(bytes_of(encode_fst_record(dir, TargetMode::ZEM, FstFormat::Advanced)), record(0x01000010, 7, 9));
+  EXPECT_EQ(bytes_of(encode_fst_record(dir, TargetMode::HT, FstFormat::Plain)), record(0x01000010, 7, 9));
 }
 
 TEST(FstRecord, AdvancedFormatTypeBytes) {
   FileEntry mirrored;
-  mirrored.replica_mode = 1;
+  mirrored.replica_mode = ReplicaKind::Mirrored;
   mirrored.position = 0x40000;
   mirrored.file_size = 3;
   mirrored.extent = 3;
-  EXPECT_EQ(bytes_of(encode_fst_record(mirrored, false, true)), record(0x04000000, 0x10000, 3));
+  EXPECT_EQ(bytes_of(encode_fst_record(mirrored, TargetMode::ZEM, FstFormat::Advanced)), record(0x04000000, 0x10000, 3));
 
   FileEntry twin = mirrored;
-  twin.kind = KIND_MIRROR_TWIN;
+  twin.kind = FstKind::MirrorTwin;
   twin.position = 0x3'0000'0000;  // beyond 4 GiB: 0xC0000000 after the division
   twin.file_size = 0;
   twin.extent = 4;  // a twin stores its reserved size
-  EXPECT_EQ(bytes_of(encode_fst_record(twin, false, true)), record(0x06000000, 0xC0000000, 4));
+  EXPECT_EQ(bytes_of(encode_fst_record(twin, TargetMode::ZEM, FstFormat::Advanced)), record(0x06000000, 0xC0000000, 4));
 
   FileEntry copied;
-  copied.replica_mode = 3;
+  copied.replica_mode = ReplicaKind::Copied;
   copied.position = 20 * 4;  // its copy list 20 bytes into the name table
   copied.file_size = 5;
-  EXPECT_EQ(bytes_of(encode_fst_record(copied, false, true)), record(0x0C000000, 20, 5));
+  EXPECT_EQ(bytes_of(encode_fst_record(copied, TargetMode::ZEM, FstFormat::Advanced)), record(0x0C000000, 20, 5));
   // Without the advanced format only the kind is shown.
-  EXPECT_EQ(bytes_of(encode_fst_record(copied, false, false)), record(0x00000000, 20, 5));
+  EXPECT_EQ(bytes_of(encode_fst_record(copied, TargetMode::ZEM, FstFormat::Plain)), record(0x00000000, 20, 5));
 }
 
 struct Fst : test::RegionCapture {
@@ -150,7 +150,7 @@ TEST(FstBuild, MirroredFileAndItsTwinShareTheName) {
   Fst f;
   f.file("M", 3);
   f.file("N", 6);
-  test::add_layout(f.run, key::LayoutForm, 4, 0, "M", 1, REPLICA_MIRROR);
+  test::add_layout(f.run, key::LayoutForm, 4, 0, "M", 1, ReplicaKind::Mirrored);
   ASSERT_TRUE(build_fst(f.run));
   // root, M, twin of M, N.
   ASSERT_EQ(f.run.fst_entries.size(), 4u);
@@ -167,8 +167,8 @@ TEST(FstBuild, CopiedFileStoresItsCopyList) {
   Fst f;
   f.file("C.bin", 5);
   f.file("LONGNAME.dat", 1);
-  test::add_layout(f.run, key::LayoutForm, 4, 0, "C.bin", 1, REPLICA_COPY);
-  test::add_layout(f.run, key::LayoutForm, 5, 0, "C.bin", 2, REPLICA_COPY);
+  test::add_layout(f.run, key::LayoutForm, 4, 0, "C.bin", 1, ReplicaKind::Copied);
+  test::add_layout(f.run, key::LayoutForm, 5, 0, "C.bin", 2, ReplicaKind::Copied);
   ASSERT_TRUE(build_fst(f.run));
   FileEntry &c = *f.run.fst_entries[1];
   ASSERT_EQ(c.children.size(), 3u);  // record 0 (its own place) and two copies
