@@ -7,12 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace qorv {
+#include "ddf/description_parser.h"
 
-struct RunState;
-struct Layer;
-struct Section;
-class DescriptionReader;
+namespace qorv {
 
 struct ParserContext {
   RunState &run;

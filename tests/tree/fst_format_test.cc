@@ -30,12 +30,8 @@ TEST(FstRecord, EntriesAsRecordsInBothModesAndFormats) {
   auto entry = [](FstKind kind, ReplicaKind replica, uint32_t name_offset, uint64_t position, uint64_t file_size,
                   uint64_t extent) {
     FileEntry e;
-    e.kind = kind;
-    e.replica_mode = replica;
-    e.name_offset = name_offset;
-    e.position = position;
-    e.file_size = file_size;
-    e.extent = extent;
+    e.kind = kind, e.replica_mode = replica, e.name_offset = name_offset;
+    e.position = position, e.file_size = file_size, e.extent = extent;
     return e;
   };
   using R = ReplicaKind;
