@@ -7,17 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "disc/fst_format.h"
 #include "host/host_path.h"
 
 namespace qorv {
 
-inline constexpr int32_t KIND_FILE = 0;
-inline constexpr int32_t KIND_DIRECTORY = 1;
-inline constexpr int32_t KIND_MIRROR_TWIN = 2;
-
 struct FileEntry {
-  int32_t kind = KIND_FILE;
-  uint32_t replica_mode = 0;   // 0 ordinary, 1 mirrored (or twin), 3 copied (or copy record)
+  FstKind kind = FstKind::File;
+  ReplicaKind replica_mode = ReplicaKind::Ordinary;  // a twin is mirrored, a copy record copied
   uint32_t name_offset = 0;    // offset of `name` in the FST name table
   uint32_t name_start = 0;     // where `name` begins in `disc_path`
   uint64_t position = 0;       // disc offset; directory: parent's FST index
@@ -37,7 +34,15 @@ struct FileEntry {
   std::string disc_path;
   std::vector<FileEntry> children;  // directory contents, a twin, or copy records
 
-  bool is_directory() const { return kind == KIND_DIRECTORY; }
+  bool is_directory() const { return kind == FstKind::Directory; }
+  // A directory keeps its parent's FST index in `position` and the index
+  // past its subtree in `extent`.
+  uint64_t parent_index() const { return position; }
+  uint64_t next_index() const { return extent; }
+  void set_fst_indices(uint64_t parent, uint64_t next) { position = parent, extent = next; }
+  // A copied file keeps its copy list's offset from the start of the name
+  // table in `position`, as the position whose stored word is that offset.
+  void set_copy_list_offset(uint64_t offset) { position = offset * offset_unit(TargetMode::ZEM); }
 
   std::string host_path() const {
     std::string path;

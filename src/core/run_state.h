@@ -29,7 +29,6 @@ struct RunState : Diagnostics {
   const DiscCodePage *disc_code_page = &DiscCodePage::host();
   SettingsStore store;                // layer file names come from the command line
   std::string registry_file;          // the registry export file, once a ${NAME} opened it
-  Section *current_section = nullptr; // parser: survives failed headers and files
 
   // Disc tree and FST.
   FileEntry root_entry;
@@ -60,7 +59,7 @@ struct RunState : Diagnostics {
   uint64_t zem_sys_size = 0;  // ZEM mode: as measured for the user area's end
   int64_t user_area_start = 0;
   int64_t user_area_end = 0;
-  std::array<uint8_t, 1024> disc_header_copy{};
+  std::array<uint8_t, DISC_HEADER_COPY_SIZE> disc_header_copy{};
 
   // Output.
   HostFile system_file;

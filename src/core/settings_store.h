@@ -15,6 +15,7 @@
 
 #include "core/keyword_table.h"
 #include "core/name_positions.h"
+#include "disc/fst_format.h"
 
 namespace qorv {
 
@@ -38,17 +39,12 @@ struct StringListEntry final : Entry {
   std::vector<std::string> values;
 };
 
-// Replica requests of [Layout] and [LbaOrigin] definitions.
-inline constexpr int32_t REPLICA_NONE = 0;
-inline constexpr int32_t REPLICA_MIRROR = 1;
-inline constexpr int32_t REPLICA_COPY = 3;
-
 struct LayoutRequest {
   int32_t line = 0;
   int32_t priority = 0;
   std::string file;  // disc path or pattern, backslash-separated
   int64_t value = 0;
-  int32_t replica = REPLICA_NONE;
+  ReplicaKind replica = ReplicaKind::Ordinary;
 };
 
 struct LayoutTable final : Entry {
@@ -75,7 +71,7 @@ struct OriginRequest {
   int64_t lba = 0;
   std::string file;
   int32_t direction = 0;  // +1 "+", -1 "-", 0 follower
-  int32_t replica = REPLICA_NONE;
+  ReplicaKind replica = ReplicaKind::Ordinary;
   std::vector<OriginRequest> followers;
   // Placement fields, filled by the layout requests pass.
   FileEntry *target = nullptr;

@@ -1,32 +1,13 @@
 #include "core/text_format.h"
 
-#include <bit>
-#include <cstdio>
+#include "disc/hex_digits.h"
 
 namespace qorv {
 
-std::string hex16_upper(uint64_t value) {
-  char buf[24];
-  std::snprintf(buf, sizeof buf, "%016llX", static_cast<unsigned long long>(value));
-  return buf;
-}
-
 std::string hex_lower(uint64_t value, int width) {
   std::string out;
-  append_hex_lower(out, value, width);
+  append_hex(out, value, width);
   return out;
-}
-
-void append_hex_lower(std::string &out, uint64_t value, int width) {
-  // Hand-made, without a formatting call per number.
-  const int n = value == 0 ? 1 : (67 - std::countl_zero(value)) / 4;  // significant digits
-  char digits[16];
-  for (int i = 15; i >= 0; --i) {
-    digits[i] = "0123456789abcdef"[value & 0xF];
-    value >>= 4;
-  }
-  if (width > n) out.append(static_cast<size_t>(width - n), '0');
-  out.append(digits + 16 - n, static_cast<size_t>(n));
 }
 
 std::string format_text(std::string_view format, MessageArgs args) {
@@ -58,10 +39,10 @@ std::string format_text(std::string_view format, MessageArgs args) {
         out += std::to_string(static_cast<int32_t>(static_cast<uint32_t>(a->bits())));
       i += rest[1] == 'l' ? 2 : 1;
     } else if (rest.starts_with("%016I64X")) {
-      if (const MessageArg *a = take()) out += hex16_upper(a->bits());
+      if (const MessageArg *a = take()) append_hex(out, a->bits(), 16, HexCase::Upper);
       i += 7;
     } else if (rest.starts_with("%I64x")) {
-      if (const MessageArg *a = take()) out += hex_lower(a->bits());
+      if (const MessageArg *a = take()) append_hex(out, a->bits());
       i += 4;
     } else {
       out += c;

@@ -40,10 +40,7 @@ using MessageArgs = std::initializer_list<MessageArg>;
 // Fills the placeholders of `format` with `args`.
 std::string format_text(std::string_view format, MessageArgs args);
 
-// "%016I64X": 16 upper-case hexadecimal digits with leading zeros.
-std::string hex16_upper(uint64_t value);
 // "%016I64x" / "%08I64x": lower-case, zero-padded to at least `width` digits.
 std::string hex_lower(uint64_t value, int width = 0);
-void append_hex_lower(std::string &out, uint64_t value, int width = 0);
 
 }  // namespace qorv

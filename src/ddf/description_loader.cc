@@ -29,14 +29,14 @@ void load_description_files(RunState &run) {
   };
 
   reader.read_code_page_932_files(run.disc_code_page->converts());
+  Section *current_section = nullptr;  // carries over from one file to the next on purpose
   for (Layer &layer : run.store.layers) {
     if (layer.file_name.empty()) continue;
     if (!reader.open(layer.file_name, on_error, on_warning)) {
       report_error(run, layer.file_name, 0, MessageId::DescriptionOpenError);
       continue;
     }
-    // current_section carries over from the previous file on purpose.
-    parse_description(run, reader, layer);
+    parse_description(run, reader, layer, current_section);
     // A file that fails while being read must not pass for a shorter one.
     if (reader.read_failed()) report_error(run, MessageId::ReadError, {layer.file_name});
     reader.close();

@@ -47,8 +47,6 @@ public:
 
   const std::string &file_name() const { return file_name_; }
   int32_t line_number() const { return line_number_; }
-  const std::string &string_text() const { return string_text_; }
-  const std::string &symbol_text() const { return symbol_text_; }
   // True when reading the file failed before its end.
   bool read_failed() const { return stream_.failed(); }
   // True when the file was read only up to a line longer than

@@ -20,8 +20,8 @@ void error(ParserContext &ctx, int32_t line, MessageId id, MessageArgs args = {}
 
 // The section definitions go to; reports 1000 when no header succeeded yet.
 Section *section_or_report(ParserContext &ctx, int32_t line) {
-  if (!ctx.run.current_section) error(ctx, line, MessageId::NoSection);
-  return ctx.run.current_section;
+  if (!ctx.current_section) error(ctx, line, MessageId::NoSection);
+  return ctx.current_section;
 }
 
 // How the store took a definition of `record` into `section`.
@@ -51,10 +51,10 @@ std::string disc_path(std::string text) {
 }
 
 // The optional trailing identifier of a table entry: none, mirror or copy.
-std::optional<int32_t> decode_replica(const std::string *replica) {
-  if (!replica) return REPLICA_NONE;
-  if (ascii_iequals(*replica, "mirror")) return REPLICA_MIRROR;
-  if (ascii_iequals(*replica, "copy")) return REPLICA_COPY;
+std::optional<ReplicaKind> decode_replica(const std::string *replica) {
+  if (!replica) return ReplicaKind::Ordinary;
+  if (ascii_iequals(*replica, "mirror")) return ReplicaKind::Mirrored;
+  if (ascii_iequals(*replica, "copy")) return ReplicaKind::Copied;
   return std::nullopt;
 }
 
@@ -65,7 +65,7 @@ const FormRecord &form(KeyId id) { return *keyword_by_id(id); }
 void define_section_action(ParserContext &ctx, const KeywordRecord &keyword, int32_t line) {
   Section *section = nullptr;
   switch (define_section(ctx.layer, keyword, &section)) {
-  case DefineResult::Defined: ctx.run.current_section = section; break;
+  case DefineResult::Defined: ctx.current_section = section; break;
   case DefineResult::AlreadyDefined: error(ctx, line, MessageId::SectionRedefined, {keyword.name}); break;
   case DefineResult::NotASection: error(ctx, line, MessageId::InvalidSectionName, {keyword.name}); break;
   }
@@ -147,7 +147,7 @@ void layout_entry(ParserContext &ctx, int64_t priority, const std::string &file,
                   const std::string *replica, int32_t line) {
   Section *section = section_or_report(ctx, line);
   if (!section) return;
-  std::optional<int32_t> copies = decode_replica(replica);
+  std::optional<ReplicaKind> copies = decode_replica(replica);
   if (!copies) return error(ctx, line, MessageId::SyntaxError);
   KeyId section_id = section->header->id;
   KeyId form_id;
@@ -156,7 +156,7 @@ void layout_entry(ParserContext &ctx, int64_t priority, const std::string &file,
     if (value < -32768 || value > 32767) error(ctx, line, MessageId::LayoutValueRange, {-32768, 32767});
   } else if (section_id == key::LbaAlign) {
     form_id = key::LbaAlignForm;
-    if (*copies != REPLICA_NONE) return error(ctx, line, MessageId::NotInSection, {"mirror|copy", "LbaAlign"});
+    if (*copies != ReplicaKind::Ordinary) return error(ctx, line, MessageId::NotInSection, {"mirror|copy", "LbaAlign"});
   } else {
     return error(ctx, line, MessageId::NotInSection, {form(key::LayoutForm).name, section->header->name});
   }
@@ -181,14 +181,9 @@ void origin_entry(ParserContext &ctx, int64_t lba, const std::string &file, int3
                   const std::string *replica, int32_t line) {
   Section *section = section_or_report(ctx, line);
   if (!section) return;
-  std::optional<int32_t> copies = decode_replica(replica);
+  std::optional<ReplicaKind> copies = decode_replica(replica);
   if (!copies) return error(ctx, line, MessageId::SyntaxError);
-  OriginRequest origin;
-  origin.line = line;
-  origin.lba = lba;
-  origin.file = disc_path(file);
-  origin.direction = direction;
-  origin.replica = *copies;
+  OriginRequest origin{line, lba, disc_path(file), direction, *copies, {}};
   const FormRecord &origin_form = form(key::OriginForm);
   StoreResult result = add_origin(*section, origin_form, std::move(origin));
   if (result == StoreResult::Exists) return error(ctx, line, MessageId::LbaRedefined, {lba});
@@ -199,24 +194,18 @@ void follower_entry(ParserContext &ctx, int64_t lba, const std::string &file, co
                     int32_t line) {
   Section *section = section_or_report(ctx, line);
   if (!section) return;
-  std::optional<int32_t> copies = decode_replica(replica);
+  std::optional<ReplicaKind> copies = decode_replica(replica);
   if (!copies) return error(ctx, line, MessageId::SyntaxError);
   OriginRequest *origin = find_origin(*section, lba);
   if (!origin) return error(ctx, line, MessageId::LbaUndefined, {lba});
-  OriginRequest follower;
-  follower.line = line;
-  follower.lba = lba;
-  follower.file = disc_path(file);
-  follower.direction = 0;
-  follower.replica = *copies;
-  origin->followers.push_back(std::move(follower));
+  origin->followers.push_back(OriginRequest{line, lba, disc_path(file), 0, *copies, {}});
 }
 
 void layoutoff_entry(ParserContext &ctx, const std::string &file, int32_t line) {
   Section *section = section_or_report(ctx, line);
   if (!section) return;
   const FormRecord &off_form = form(key::LayoutOffForm);
-  LayoutRequest request{line, 0, disc_path(file), 0, REPLICA_NONE};
+  LayoutRequest request{line, 0, disc_path(file), 0, ReplicaKind::Ordinary};
   report_store_result(ctx, add_layout_request(*section, off_form, std::move(request)), off_form, *section, line);
 }
 

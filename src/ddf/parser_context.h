@@ -7,16 +7,15 @@
 #include <string>
 #include <vector>
 
-namespace qorv {
+#include "ddf/description_parser.h"
 
-struct RunState;
-struct Layer;
-class DescriptionReader;
+namespace qorv {
 
 struct ParserContext {
   RunState &run;
   DescriptionReader &reader;
   Layer &layer;                         // where section headers go
+  Section *&current_section;            // where definitions go
   std::vector<std::string> value_list;  // texts of the string list being parsed
   std::string pathlist_name;            // name of the [PathList] definition being parsed
 

@@ -29,6 +29,9 @@ enum class FstFormat { Plain, Advanced };
 constexpr FstFormat fst_format(TargetMode mode, bool advanced_fst) {
   return mode == TargetMode::ZEM && advanced_fst ? FstFormat::Advanced : FstFormat::Plain;
 }
+// How an image's FST is read: a ZEM image's in the advanced format, which
+// reads every record of the plain one the same way.
+constexpr FstFormat image_fst_format(TargetMode mode) { return fst_format(mode, true); }
 
 struct FstRecord {
   FstKind kind = FstKind::File;
@@ -82,5 +85,7 @@ constexpr uint64_t name_table_size(TargetMode mode, uint64_t name_bytes) {
 inline constexpr uint32_t COPY_LIST_END = 0;
 constexpr uint32_t copy_list_word(uint64_t position) { return stored_offset(TargetMode::ZEM, position); }
 constexpr uint64_t copy_position(uint32_t word) { return real_offset(TargetMode::ZEM, word); }
+// The bytes of a copy list of `copies` positions.
+constexpr uint64_t copy_list_size(uint64_t copies) { return (copies + 1) * 4; }
 
 }  // namespace qorv

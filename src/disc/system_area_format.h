@@ -27,6 +27,13 @@ inline constexpr uint32_t BI2_BLOCK_OFFSET = 0x440;
 inline constexpr uint32_t BI2_BLOCK_SIZE = 0x2000;
 inline constexpr uint64_t LDR_POSITION = 0x2440;
 
+// The configuration file of ZEM mode: a copy of the header up to the loader
+// block (the disc ID block and the disc info text, 1024 bytes), zero bytes up
+// to CONFIG_HEADER_SIZE, then the ZEM system file. The user area ends early
+// enough to leave room for it at the end of the disc.
+inline constexpr uint32_t DISC_HEADER_COPY_SIZE = LOADER_BLOCK_OFFSET;
+inline constexpr uint32_t CONFIG_HEADER_SIZE = 0x40000;
+
 // The magic word of each mode in the disc ID block; the other mode's place
 // stays zero. Readers of an image tell the mode by them.
 inline constexpr uint32_t ZEM_MAGIC = 0x5D1C9EA3;

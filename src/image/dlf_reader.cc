@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "disc/dlf_format.h"
 #include "host/disc_file.h"
 #include "host/host_path.h"
 #include "image/image_report.h"
@@ -16,32 +17,10 @@ namespace {
 constexpr size_t MAX_LINE = 1 << 16;
 constexpr size_t CHUNK = 1 << 16;
 
-int hex_digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// "0x<hex>,\"<name>\"": the name runs to the last quote, which ends the line.
-// Returns nothing on success, else what is wrong.
-std::optional<ImageMessage> parse_item(std::string_view line, uint64_t &offset, std::string &name) {
-  if (line.size() < 2 || line[0] != '0' || line[1] != 'x') return ImageMessage::ItemLineStart;
-  size_t i = 2;
-  offset = 0;
-  for (; i < line.size() && hex_digit(line[i]) >= 0; ++i) {
-    if (offset >> 60) return ImageMessage::OffsetTooLarge;
-    offset = offset << 4 | static_cast<uint64_t>(hex_digit(line[i]));
-  }
-  if (i == 2) return ImageMessage::OffsetNoDigits;
-  if (i + 1 >= line.size() || line[i] != ',' || line[i + 1] != '"')
-    return ImageMessage::OffsetNoName;
-  size_t last = line.rfind('"');
-  if (last <= i + 1 || last != line.size() - 1) return ImageMessage::NameNoQuote;
-  name.assign(line.substr(i + 2, last - i - 2));
-  if (name.find('\0') != std::string::npos) return ImageMessage::NameZeroByte;
-  return std::nullopt;
-}
+// What is wrong with an item line, by parse_dlf_item_line's answer.
+constexpr ImageMessage ITEM_PROBLEMS[] = {ImageMessage::ItemLineStart, ImageMessage::OffsetTooLarge,
+                                          ImageMessage::OffsetNoDigits, ImageMessage::OffsetNoName,
+                                          ImageMessage::NameNoQuote,    ImageMessage::NameZeroByte};
 }  // namespace
 
 void DlfStream::error(int32_t line, ImageMessage what, ImageArgs args) {
@@ -105,19 +84,19 @@ bool DlfStream::open(DlfHeader &header) {
   bool read = advance();
   if (read && line_.starts_with("\xEF\xBB\xBF")) line_.erase(0, 3);  // a byte-order mark an editor added
   if (!read && errors_ > 0) return false;  // reported by read_line
-  if (!read || (line_ != "v2.00" && line_ != "v1.00")) {
+  const std::optional<TargetMode> mode = read ? parse_dlf_version_line(line_) : std::nullopt;
+  if (!mode) {
     error(1, line_number_ == 0 ? ImageMessage::DlfEmpty : ImageMessage::NotDlf);
     return false;
   }
-  header.zem = line_ == "v2.00";
+  header.zem = mode == TargetMode::ZEM;
   if (header.zem) {
-    constexpr std::string_view key = "ZEM_CONFIG_FILE,\"";
-    bool read = advance();
-    std::string_view line = read ? std::string_view(line_) : std::string_view();
-    if (!line.starts_with(key) || line.size() <= key.size() || line.back() != '"') {
+    const std::optional<std::string_view> config =
+        advance() ? parse_dlf_config_line(line_) : std::nullopt;
+    if (!config) {
       error(2, ImageMessage::NoConfigLine);
     } else {
-      header.config_path.assign(line.substr(key.size(), line.size() - key.size() - 1));
+      header.config_path.assign(*config);
       header.config_line = 2;
     }
   }
@@ -130,9 +109,8 @@ bool DlfStream::next(DlfItem &item) {
     has_ahead_ = read_line(ahead_);
     bool last = !has_ahead_;
     uint64_t offset = 0;
-    std::optional<ImageMessage> problem = parse_item(line_, offset, item.host_path);
-    if (problem) {
-      error(line_number_, *problem);
+    if (const auto problem = parse_dlf_item_line(line_, offset, item.host_path)) {
+      error(line_number_, ITEM_PROBLEMS[static_cast<size_t>(*problem)]);
       if (last) break;
       continue;
     }

@@ -141,7 +141,7 @@ struct FstParse {
     }
     std::array<uint8_t, FST_RECORD_SIZE> bytes{};
     if (!read(0, bytes.data(), bytes.size())) return std::nullopt;
-    std::optional<FstRecord> root = decode_fst_record(bytes, fst_format(area.mode, true));
+    std::optional<FstRecord> root = decode_fst_record(bytes, image_fst_format(area.mode));
     if (!root || !root->is_directory()) {
       problem(0, ImageMessage::RootNotDirectory);
       return std::nullopt;
@@ -179,23 +179,7 @@ struct FstParse {
       problem(i, entry.is_twin() ? ImageMessage::TwinWithoutFile : ImageMessage::MirroredWithoutTwin);
       return false;
     }
-    if (entry.is_directory()) {
-      if (record.parent() != holder.index) {
-        problem(i, ImageMessage::ParentDiffers, {std::to_string(record.parent()), std::to_string(holder.index)});
-      } else if (record.next() <= i) {
-        problem(i, ImageMessage::RangeBackwards, {std::to_string(record.next())});
-      } else if (record.next() > holder.next) {
-        problem(i, ImageMessage::RangeBeyondParent, {std::to_string(record.next()), std::to_string(holder.next)});
-      } else if (holder.depth + 1 > MAX_FOLDER_DEPTH) {
-        problem(i, ImageMessage::FolderTooDeep, {grouped(MAX_FOLDER_DEPTH)});
-        fatal = true;
-      } else {
-        entry.next = record.next();
-        open.push_back({static_cast<uint32_t>(i), entry.next, holder.depth + 1, path_length});
-        return true;
-      }
-      return false;
-    }
+    if (entry.is_directory()) return nest(i, record, path_length, open, fatal);
     entry.size = record.word2;
     if (entry.is_twin()) {
       entry.size = before.size;
@@ -204,6 +188,27 @@ struct FstParse {
     if (entry.is_copied()) return copy_list(i, record.copy_list_offset(), entry);
     entry.offset = real_offset(table.mode, record.word1);
     return true;
+  }
+
+  // Directory `i` lies in the innermost open directory, and its subtree
+  // within that one's: it is opened in turn.
+  bool nest(uint64_t i, const FstRecord &record, size_t path_length, std::vector<OpenDirectory> &open, bool &fatal) {
+    const OpenDirectory &holder = open.back();
+    if (record.parent() != holder.index) {
+      problem(i, ImageMessage::ParentDiffers, {std::to_string(record.parent()), std::to_string(holder.index)});
+    } else if (record.next() <= i) {
+      problem(i, ImageMessage::RangeBackwards, {std::to_string(record.next())});
+    } else if (record.next() > holder.next) {
+      problem(i, ImageMessage::RangeBeyondParent, {std::to_string(record.next()), std::to_string(holder.next)});
+    } else if (holder.depth + 1 > MAX_FOLDER_DEPTH) {
+      problem(i, ImageMessage::FolderTooDeep, {grouped(MAX_FOLDER_DEPTH)});
+      fatal = true;
+    } else {
+      table.entries[static_cast<size_t>(i)].next = record.next();
+      open.push_back({static_cast<uint32_t>(i), record.next(), holder.depth + 1, path_length});
+      return true;
+    }
+    return false;
   }
 };
 }  // namespace
@@ -225,7 +230,7 @@ bool read_fst(ImageRun &run, DiscFileReader &file, const std::string &name, cons
   FstParse p{run, file, name, area, table};
   // The plain format's type bytes are those of ordinary entries in the
   // advanced format, which ZEM discs may use.
-  const FstFormat format = fst_format(area.mode, true);
+  const FstFormat format = image_fst_format(area.mode);
   std::optional<uint64_t> count = p.entry_count();
   if (!count) return false;
 

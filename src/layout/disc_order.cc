@@ -12,7 +12,7 @@ void build_layout_queue(RunState &run) {
   queue.reserve(run.fst_entries.size());
   for (FileEntry *entry : run.fst_entries) {
     if (entry->is_directory()) continue;
-    if (entry->replica_mode == 3) {
+    if (entry->replica_mode == ReplicaKind::Copied) {
       // A copied file never takes space itself: its copy records do, record
       // 0 standing for the file's own place.
       for (FileEntry &record : entry->children)

@@ -1,5 +1,5 @@
 // The configuration file (ZEM mode only): the disc header copy, zero bytes up
-// to 0x40000, then the whole ZEM system file.
+// to CONFIG_HEADER_SIZE, then the whole ZEM system file.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,8 +16,6 @@
 namespace qorv {
 
 namespace {
-
-constexpr uint32_t CONFIG_HEADER_AREA = 0x40000;  // the ZEM system file starts here
 
 // Copies the ZEM system file behind the header area, piece by piece. It must
 // still hold the bytes measured for the user area's end, which keeps exactly
@@ -55,7 +53,7 @@ bool write_config_file(RunState &run) {
     return false;
   };
 
-  const std::vector<uint8_t> zeros(CONFIG_HEADER_AREA - run.disc_header_copy.size(), 0);
+  const std::vector<uint8_t> zeros(CONFIG_HEADER_SIZE - run.disc_header_copy.size(), 0);
   if (!write(run.disc_header_copy.data(), run.disc_header_copy.size())) return false;
   if (!write(zeros.data(), zeros.size())) return false;
 

@@ -39,7 +39,7 @@ bool same_file(const NamedFile &a, const NamedFile &b) {
 bool is_disc_file(const RunState &run, const PathTarget &output) {
   if (output.kind != HostNodeKind::File) return false;
   for (const FileEntry *entry : run.fst_entries) {
-    if (entry->kind != KIND_FILE || entry->file_size != output.size) continue;
+    if (entry->kind != FstKind::File || entry->file_size != output.size) continue;
     const HostPathInfo info = look_up_path(entry->host_path());
     if (info.exists && info.id == output.id) return true;
   }

@@ -52,7 +52,7 @@ void stamp_files(RunState &run, const std::vector<const LayoutRequest *> &align,
   LastMatch align_match(*run.disc_code_page), key_match(*run.disc_code_page);
   for (const LayoutRequest *r : align) align_match.add(r->file);
   for (const AcceptedLayout &a : layout) {
-    if (a.request->replica == REPLICA_NONE)
+    if (a.request->replica == ReplicaKind::Ordinary)
       key_match.add(a.request->file);
     else
       key_match.skip();
@@ -61,13 +61,13 @@ void stamp_files(RunState &run, const std::vector<const LayoutRequest *> &align,
   for (FileEntry *entry : run.fst_entries) {
     const std::ptrdiff_t align_index = align_match.visit(*entry);
     const std::ptrdiff_t key_index = key_match.visit(*entry);
-    if (entry->kind & 1) continue;
-    FileEntry &primary = entry->replica_mode == 3 ? entry->children[0] : *entry;
+    if (entry->is_directory()) continue;
+    FileEntry &primary = entry->replica_mode == ReplicaKind::Copied ? entry->children[0] : *entry;
     if (std::ptrdiff_t i = align_index; i >= 0) {
       auto alignment = static_cast<uint64_t>(align[static_cast<size_t>(i)]->value);
       primary.alignment = alignment;
-      if (entry->replica_mode == 1) entry->children[0].alignment = alignment;
-      if (entry->replica_mode == 3)
+      if (entry->replica_mode == ReplicaKind::Mirrored) entry->children[0].alignment = alignment;
+      if (entry->replica_mode == ReplicaKind::Copied)
         for (size_t c = 1; c < entry->children.size(); ++c) entry->children[c].alignment = alignment;
     }
     if (std::ptrdiff_t i = key_index; i >= 0)
@@ -82,7 +82,7 @@ void insert_twins(RunState &run) {
   with_twins.reserve(run.fst_entries.size() + run.mirror_entries.size());
   for (FileEntry *entry : run.fst_entries) {
     with_twins.push_back(entry);
-    if (entry->kind == KIND_FILE && entry->replica_mode == 1) with_twins.push_back(&entry->children[0]);
+    if (entry->kind == FstKind::File && entry->replica_mode == ReplicaKind::Mirrored) with_twins.push_back(&entry->children[0]);
   }
   run.fst_entries = std::move(with_twins);
 }

@@ -40,7 +40,7 @@ bool run_layout_pass(RunState &run, const NameIndex &names, std::vector<Accepted
     if (!table) continue;
     for (const LayoutRequest &item : table->items) {
       if (is_wildcard_entry(item.file)) {
-        if (item.replica != REPLICA_NONE)
+        if (item.replica != ReplicaKind::Ordinary)
           report_error(run, layer.file_name, item.line, MessageId::ReplicaWildcard);
         else
           accepted.push_back({&item, item.value});
@@ -51,8 +51,8 @@ bool run_layout_pass(RunState &run, const NameIndex &names, std::vector<Accepted
         report_warning(run, layer.file_name, item.line, MessageId::CannotFind, {item.file});
         continue;
       }
-      if (item.replica != REPLICA_NONE) {
-        if (file->kind & 1) {
+      if (item.replica != ReplicaKind::Ordinary) {
+        if (file->is_directory()) {
           report_directory_refused(run, layer.file_name, item.line, item.file);
           continue;
         }

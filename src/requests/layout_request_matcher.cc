@@ -26,7 +26,7 @@ std::ptrdiff_t LastMatch::visit(const FileEntry &entry) {
   const Level &level = levels_.back();
   const std::string_view rest = std::string_view(path).substr(level.prefix.size());
 
-  if (entry.kind == KIND_DIRECTORY) {
+  if (entry.is_directory()) {
     if (!path.empty()) {  // the root's contents start from the empty prefix
       Level inner{path + '\\', {}};
       wild_.advance(level.cursor, std::string(rest) + '\\', inner.cursor);

@@ -51,7 +51,7 @@ void OriginPass::not_laid_out(const Layer &layer, const OriginRequest &origin) {
 // A file can be fixed at one place only; a second plain request would list
 // it twice in the layout.
 bool OriginPass::fixed_before(const Layer &layer, const OriginRequest &request, const FileEntry &file) {
-  if (request.replica != REPLICA_NONE) return false;
+  if (request.replica != ReplicaKind::Ordinary) return false;
   auto it = fixed_files_.find(&file);
   if (it == fixed_files_.end()) return false;
   report_error_text(run_, layer.file_name, request.line,
@@ -65,11 +65,11 @@ bool OriginPass::resolve(int32_t layer_index, const Layer &layer, OriginRequest 
                          int64_t lba) {
   bool allowed = true;
   Resolution r{&request, &file, TargetKind::File, 0, lba};
-  if (request.replica != REPLICA_NONE) {
+  if (request.replica != ReplicaKind::Ordinary) {
     allowed = replica_allowed(run_, layer.file_name, request.line, file, request.replica);
     if (allowed) {
       r.replica_index = add_replica(run_, file, request.replica);
-      r.kind = request.replica == REPLICA_MIRROR ? TargetKind::Twin : TargetKind::CopyRecord;
+      r.kind = request.replica == ReplicaKind::Mirrored ? TargetKind::Twin : TargetKind::CopyRecord;
     }
   }
   if (r.kind == TargetKind::File) fixed_files_.try_emplace(&file, lba);
@@ -85,7 +85,7 @@ void OriginPass::origin(int32_t layer_index, const Layer &layer, OriginRequest &
     not_laid_out(layer, origin);
     return;
   }
-  if (file->kind & 1) {
+  if (file->is_directory()) {
     report_directory_refused(run_, layer.file_name, origin.line, origin.file);
     not_laid_out(layer, origin);
     return;
@@ -111,7 +111,7 @@ void OriginPass::follower(int32_t layer_index, const Layer &layer, OriginRequest
     report_warning(run_, layer.file_name, follower.line, MessageId::CannotFind, {follower.file});
     return;
   }
-  if (file->kind & 1) {
+  if (file->is_directory()) {
     report_directory_refused(run_, layer.file_name, follower.line, follower.file);
     return;
   }
@@ -127,7 +127,7 @@ void OriginPass::finish() {
     FileEntry *target = r.file;
     if (r.kind == TargetKind::Twin || r.kind == TargetKind::CopyRecord) {
       target = &r.file->children[r.replica_index];
-    } else if (r.file->replica_mode == 3) {
+    } else if (r.file->replica_mode == ReplicaKind::Copied) {
       target = &r.file->children[0];
     }
     if (r.kind == TargetKind::CopyRecord) r.request->replica_index = static_cast<int32_t>(r.replica_index);

@@ -95,11 +95,11 @@ bool run_origin_pass(RunState &run, const NameIndex &names);
 // Whether `replica` (mirror or copy) may be applied to `file`; the first
 // refusal (1012, 1013, 1014) is reported at the definition.
 bool replica_allowed(RunState &run, const std::string &location, int32_t line, const FileEntry &file,
-                     int32_t replica);
+                     ReplicaKind replica);
 
 // Appends a mirror twin or a copy record (record 0 and 1 on the first copy)
 // to `file`'s children; returns the new replica's index there.
-size_t add_replica(RunState &run, FileEntry &file, int32_t replica);
+size_t add_replica(RunState &run, FileEntry &file, ReplicaKind replica);
 
 // "%s is a directory." at the definition: directories are never placed or replicated.
 void report_directory_refused(RunState &run, const std::string &location, int32_t line,

@@ -22,15 +22,15 @@ FileEntry replica_of(const FileEntry &file) {
 }  // namespace
 
 bool replica_allowed(RunState &run, const std::string &location, int32_t line, const FileEntry &file,
-                     int32_t replica) {
+                     ReplicaKind replica) {
   MessageId refusal;
   if (!run.advanced_fst)
     refusal = MessageId::ReplicaNotAllowed;
-  else if (replica == REPLICA_MIRROR && file.replica_mode == 3)
+  else if (replica == ReplicaKind::Mirrored && file.replica_mode == ReplicaKind::Copied)
     refusal = MessageId::ReplicaMixed;
-  else if (replica == REPLICA_MIRROR && file.replica_mode == 1)
+  else if (replica == ReplicaKind::Mirrored && file.replica_mode == ReplicaKind::Mirrored)
     refusal = MessageId::MirrorRedefined;
-  else if (replica == REPLICA_COPY && file.replica_mode == 1)
+  else if (replica == ReplicaKind::Copied && file.replica_mode == ReplicaKind::Mirrored)
     refusal = MessageId::ReplicaMixed;
   else
     return true;
@@ -38,26 +38,26 @@ bool replica_allowed(RunState &run, const std::string &location, int32_t line, c
   return false;
 }
 
-size_t add_replica(RunState &run, FileEntry &file, int32_t replica) {
-  if (replica == REPLICA_MIRROR) {
+size_t add_replica(RunState &run, FileEntry &file, ReplicaKind replica) {
+  if (replica == ReplicaKind::Mirrored) {
     FileEntry twin = replica_of(file);
-    twin.kind = KIND_MIRROR_TWIN;
-    twin.replica_mode = 1;
-    file.replica_mode = 1;
+    twin.kind = FstKind::MirrorTwin;
+    twin.replica_mode = ReplicaKind::Mirrored;
+    file.replica_mode = ReplicaKind::Mirrored;
     file.children.push_back(std::move(twin));
     run.mirror_entries.push_back(&file);
     return 0;
   }
-  if (file.replica_mode != 3) {
+  if (file.replica_mode != ReplicaKind::Copied) {
     // Record 0 stands for the file's own place on the disc.
     FileEntry own = replica_of(file);
-    own.replica_mode = 3;
+    own.replica_mode = ReplicaKind::Copied;
     file.children.push_back(std::move(own));
-    file.replica_mode = 3;
+    file.replica_mode = ReplicaKind::Copied;
     run.copy_entries.push_back(&file);
   }
   FileEntry copy = replica_of(file);
-  copy.replica_mode = 3;
+  copy.replica_mode = ReplicaKind::Copied;
   file.children.push_back(std::move(copy));
   return file.children.size() - 1;
 }

@@ -47,7 +47,7 @@ bool check_header_words(RunState &run) {
   if (length >= limit) {
     fail("FSTuserEnd", user_end, "is out of the disc format.");
   } else if (length >= 0 && length % unit != 0 && start % unit == 0) {
-    if (user_end % 4 != 0)
+    if (user_end % unit != 0)
       fail("FSTuserEnd", user_end, "is not a multiple of 4.");
     else  // the ZEM system file's size is what is off
       fail("User area length", length, "is not a multiple of 4.");

@@ -8,6 +8,7 @@
 #include "core/host_setting.h"
 #include "core/diagnostics.h"
 #include "core/run_state.h"
+#include "disc/dlf_format.h"
 #include "host/directory_listing.h"
 #include "host/host_file.h"
 #include "host/host_path.h"
@@ -19,10 +20,6 @@ namespace {
 
 constexpr uint64_t MIN_BOOT_POSITION = 0x18000;
 constexpr uint64_t USER_AREA_ALIGNMENT = 0x8000;
-// The configuration file (its fixed 0x40000 bytes and the ZEM system file)
-// goes at the end of the disc, behind the user area.
-constexpr uint64_t CONFIG_FILE_RESERVE = 0x40000;
-constexpr uint64_t USER_AREA_END_MARGIN = 32;
 // The system file and the loader block hold 32-bit sizes.
 constexpr uint64_t MAX_SYSTEM_INPUT_SIZE = uint64_t{1} << 32;
 
@@ -91,7 +88,7 @@ bool compute_system_layout(RunState &run) {
   }
 
   run.user_area_end =
-      saturating_minus(find_number(run.store, key::BB2, key::FSTuserEnd).value_or(0), USER_AREA_END_MARGIN);
+      saturating_minus(find_number(run.store, key::BB2, key::FSTuserEnd).value_or(0), DLF_CLOSING_MARGIN);
   if (!run.is_ht()) {
     std::string sys_name = find_host_path(run.store, key::Input, key::ZEMSysFileName);
     HostFile sys_file;
@@ -101,7 +98,7 @@ bool compute_system_layout(RunState &run) {
       return false;
     }
     run.zem_sys_size = sys_file.count();
-    run.user_area_end = saturating_minus(run.user_area_end, run.zem_sys_size + CONFIG_FILE_RESERVE);
+    run.user_area_end = saturating_minus(run.user_area_end, run.zem_sys_size + CONFIG_HEADER_SIZE);
     sys_file.close();
   }
   return check_header_words(run);

@@ -14,14 +14,14 @@ namespace {
 void flatten(std::vector<FileEntry> &children, std::vector<FileEntry *> &out) {
   for (FileEntry &entry : children) {
     out.push_back(&entry);
-    if (entry.kind == KIND_DIRECTORY) flatten(entry.children, out);
+    if (entry.is_directory()) flatten(entry.children, out);
   }
 }
 
 size_t count_entries(const std::vector<FileEntry> &children) {
   size_t n = children.size();
   for (const FileEntry &entry : children)
-    if (entry.kind == KIND_DIRECTORY) n += count_entries(entry.children);
+    if (entry.is_directory()) n += count_entries(entry.children);
   return n;
 }
 
@@ -31,14 +31,13 @@ size_t count_entries(const std::vector<FileEntry> &children) {
 uint64_t assign_fst_indices(std::vector<FileEntry> &children, uint64_t parent) {
   uint64_t counter = parent;
   for (FileEntry &child : children) {
-    if (child.kind == KIND_DIRECTORY) {
+    if (child.is_directory()) {
       uint64_t own = counter + 1;
       uint64_t last = assign_fst_indices(child.children, own);
-      child.position = parent;
-      child.extent = last + 1;
+      child.set_fst_indices(parent, last + 1);
       counter = last;
     } else {
-      counter += child.replica_mode == 1 ? 2 : 1;
+      counter += child.replica_mode == ReplicaKind::Mirrored ? 2 : 1;
     }
   }
   return counter;
@@ -48,27 +47,25 @@ void number_directories(RunState &run) {
   std::vector<FileEntry *> &entries = run.fst_entries;
   for (size_t j = 0; j < entries.size();) {
     FileEntry &entry = *entries[j];
-    if (entry.kind != KIND_DIRECTORY) {
+    if (!entry.is_directory()) {
       ++j;
       continue;
     }
     uint64_t last = assign_fst_indices(entry.children, j);
-    entry.position = 0;
-    entry.extent = last + 1;
+    entry.set_fst_indices(0, last + 1);
     j = static_cast<size_t>(last + 1);
   }
   run.root_entry.extent = entries.size();
 }
 
-// Sizes of the entry table, the name table and the copy lists. Each copied
-// file's position becomes four times the offset of its copy list from the
-// start of the name table, which its record stores divided by four.
+// Sizes of the entry table, the name table and the copy lists, and where
+// each copied file's copy list lies.
 void compute_fst_sizes(RunState &run) {
   const std::vector<FileEntry *> &entries = run.fst_entries;
   run.fst_entries_size = entries.size() * FST_RECORD_SIZE;
 
   uint64_t names = 0;
-  for (size_t i = 1; i < entries.size(); i += entries[i]->replica_mode == 1 ? 2 : 1)
+  for (size_t i = 1; i < entries.size(); i += entries[i]->replica_mode == ReplicaKind::Mirrored ? 2 : 1)
     names += entries[i]->name().size() + 1;
   run.fst_names_size = name_table_size(run.target_mode, names);
 
@@ -76,8 +73,8 @@ void compute_fst_sizes(RunState &run) {
   if (run.advanced_fst) {
     uint64_t offset = run.fst_names_size;
     for (FileEntry *file : run.copy_entries) {
-      file->position = offset * 4;
-      uint64_t list = file->children.size() * 4 + 4;
+      file->set_copy_list_offset(offset);
+      const uint64_t list = copy_list_size(file->children.size());
       offset += list;
       run.fst_copy_lists_size += list;
     }

@@ -12,8 +12,7 @@ namespace qorv {
 // `entry`'s record as the disc stores it. It is built on the way out rather
 // than kept in every entry: a file or twin stores its position (divided by 4
 // in ZEM mode) and a file its size, a twin its reserved size; a directory
-// its parent and next index (kept in `position` and `extent`); a copied file
-// the offset of its copy list (kept as four times that in `position`).
-std::array<uint8_t, FST_RECORD_SIZE> encode_fst_record(const FileEntry &entry, bool ht_mode, bool advanced_fst);
+// its parent and next index; a copied file the offset of its copy list.
+std::array<uint8_t, FST_RECORD_SIZE> encode_fst_record(const FileEntry &entry, TargetMode mode, FstFormat format);
 
 }  // namespace qorv

@@ -19,14 +19,15 @@ bool write_fst_region(RunState &run) {
     FileEntry &entry = *entries[i];
     entry.name_offset = static_cast<uint32_t>(offset);
     std::copy(entry.name().begin(), entry.name().end(), names.begin() + static_cast<ptrdiff_t>(offset));
-    if (entry.replica_mode == 1 && i + 1 < entries.size()) entries[++i]->name_offset = entry.name_offset;
+    if (entry.replica_mode == ReplicaKind::Mirrored && i + 1 < entries.size()) entries[++i]->name_offset = entry.name_offset;
     offset += entry.name().size() + 1;
   }
 
   std::vector<uint8_t> records;
   records.reserve(entries.size() * FST_RECORD_SIZE);
+  const FstFormat format = fst_format(run.target_mode, run.advanced_fst);
   for (FileEntry *entry : entries) {
-    auto bytes = encode_fst_record(*entry, run.is_ht(), run.advanced_fst);
+    auto bytes = encode_fst_record(*entry, run.target_mode, format);
     records.insert(records.end(), bytes.begin(), bytes.end());
   }
   if (!write_region(run, records.data(), records.size()) || !write_region(run, names.data(), names.size())) return false;

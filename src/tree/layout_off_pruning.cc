@@ -27,7 +27,7 @@ void prune(std::vector<FileEntry> &children, const WildcardSet &patterns, const 
     const std::string_view rest = std::string_view(entry.disc_path).substr(prefix);
     const bool removed = patterns.last_match(cursor, entry.disc_path, subject) >= 0;
     if (removed) continue;
-    if (entry.kind == KIND_DIRECTORY) {
+    if (entry.is_directory()) {
       patterns.advance(cursor, std::string(rest) + '\\', inner);
       prune(entry.children, patterns, inner, entry.disc_path.size() + 1);
     }

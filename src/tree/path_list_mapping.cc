@@ -211,7 +211,7 @@ bool map_path_lists(RunState &run) {
   for (size_t position = 0; position < merged.items.size(); ++position) {
     const PathMapping &item = *merged.items[position];
     FileEntry mapped;
-    mapped.kind = KIND_DIRECTORY;
+    mapped.kind = FstKind::Directory;
     const std::vector<size_t> seps = separators(item.fst_dir);
     set_fst_dir_path(run, mapped, item.fst_dir, item.fst_dir.size(),
                      seps.empty() ? std::string_view::npos : seps.back());
@@ -224,7 +224,7 @@ bool map_path_lists(RunState &run) {
     FileEntry top = std::move(mapped);
     for (size_t k = seps.size(); k-- > 0;) {
       FileEntry holder;
-      holder.kind = KIND_DIRECTORY;
+      holder.kind = FstKind::Directory;
       set_fst_dir_path(run, holder, item.fst_dir, seps[k], k > 0 ? seps[k - 1] : std::string_view::npos);
       holder.children.push_back(std::move(top));
       top = std::move(holder);

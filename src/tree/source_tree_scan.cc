@@ -93,74 +93,59 @@ bool sibling_less(const SortedItem &a, const SortedItem &b) {
   return std::string_view(a.item->name) < std::string_view(b.item->name);
 }
 
-struct TreeWalk {
-  RunState &run;
-  DirectoryChain chain;  // from the scanned root down to the directory being listed
-  bool ok = true;
-
-  void error(MessageId id, MessageArgs args) {
-    report_error(run, id, args);
-    ok = false;
-  }
-
-  void scan(std::vector<FileEntry> &children, const std::string &host_dir, const std::string &disc_dir,
-            size_t depth);
+// One listed directory's items in sibling order, with the buffers their
+// names point into (kept in place: the views must not move).
+struct SortedListing {
+  std::string converted;     // the disc names, when the disc's code page converts them
+  std::string keys;          // the upper-cased disc names
+  std::vector<bool> unheld;  // by listing index: a name the disc's code page cannot hold
+  std::vector<SortedItem> items;
 };
 
-// Lists `host_dir`, the deepest directory of the chain; `depth` is the number
-// of components of `disc_dir`.
-void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_dir,
-                    const std::string &disc_dir, size_t depth) {
-  HostListing own, *listed;
-  if (chain.list(own, listed) != ListStatus::Listed) {
-    error(MessageId::ReadError, {host_dir});
-    return;
-  }
-  HostListing &listing = *listed;
+// The disc names of one directory share one buffer, as the host's names do:
+// the same buffer unless the disc's code page converts them (a name it
+// cannot hold is sorted by its shown form, "?" for what it lacks). Their
+// upper-cased copies share another.
+void sort_listing(const DiscCodePage &page, HostListing &listing, SortedListing &sorted) {
   std::vector<HostItem> &items = listing.items;
-
-  // The disc names of one directory share one buffer, as the host's names
-  // do: the same buffer unless the disc's code page converts them (a name it
-  // cannot hold is sorted by its shown form, "?" for what it lacks). Their
-  // upper-cased copies share another.
-  const DiscCodePage &page = *run.disc_code_page;
-  std::string converted;
   std::vector<size_t> disc_sizes;
-  std::vector<bool> unheld;
   if (page.converts()) {
-    converted.reserve(listing.names.size());
+    sorted.converted.reserve(listing.names.size());
     disc_sizes.resize(items.size());
-    unheld.resize(items.size());
+    sorted.unheld.resize(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
-      const size_t before = converted.size();
-      unheld[i] = !page.to_disc(items[i].name, converted);
-      disc_sizes[i] = converted.size() - before;
+      const size_t before = sorted.converted.size();
+      sorted.unheld[i] = !page.to_disc(items[i].name, sorted.converted);
+      disc_sizes[i] = sorted.converted.size() - before;
     }
   }
-  const std::string &disc_names = page.converts() ? converted : listing.names;
-  std::string keys(disc_names.size(), '\0');
-  page.upper_case_copy(disc_names, keys.data());
-  std::vector<SortedItem> sorted;
-  sorted.reserve(items.size());
+  const std::string &disc_names = page.converts() ? sorted.converted : listing.names;
+  sorted.keys.assign(disc_names.size(), '\0');
+  page.upper_case_copy(disc_names, sorted.keys.data());
+  sorted.items.reserve(items.size());
   size_t at = 0;
   for (HostItem &item : items) {
-    const size_t size = page.converts() ? disc_sizes[sorted.size()] : item.name.size();
-    SortedItem &s = sorted.emplace_back(SortedItem{&item, std::string_view(disc_names).substr(at, size),
-                                                   std::string_view(keys).substr(at, size)});
+    const size_t size = page.converts() ? disc_sizes[sorted.items.size()] : item.name.size();
+    SortedItem &s = sorted.items.emplace_back(SortedItem{&item, std::string_view(disc_names).substr(at, size),
+                                                         std::string_view(sorted.keys).substr(at, size)});
     s.head = sort_head(s.key);
     at += size;
   }
-  std::sort(sorted.begin(), sorted.end(), sibling_less);
+  std::sort(sorted.items.begin(), sorted.items.end(), sibling_less);
+}
 
+// Sets every item's verdict; returns how many are placed.
+size_t judge(DirectoryChain &chain, const DiscCodePage &page, const HostListing &listing, SortedListing &sorted,
+             const std::string &disc_dir, size_t depth) {
   size_t placed = 0;
   size_t last_placed = SIZE_MAX;
   const size_t path_before_name = disc_dir.empty() ? 0 : disc_dir.size() + 1;
   const bool odd_names = holds_unplaceable_byte(listing.names);
-  for (size_t i = 0; i < sorted.size(); ++i) {
-    SortedItem &s = sorted[i];
+  for (size_t i = 0; i < sorted.items.size(); ++i) {
+    SortedItem &s = sorted.items[i];
     const bool is_dir = s.item->kind == HostItemKind::Directory;
-    const bool unnamable =
-        s.item->kind == HostItemKind::Unnamable || (page.converts() && unheld[static_cast<size_t>(s.item - items.data())]);
+    const bool unnamable = s.item->kind == HostItemKind::Unnamable ||
+                           (page.converts() && sorted.unheld[static_cast<size_t>(s.item - listing.items.data())]);
     if (unnamable) {
       s.verdict = Verdict::Unnamable;
     } else if (odd_names && s.item->name.find_first_of("\n\r") != std::string_view::npos) {
@@ -176,7 +161,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
     } else if (path_before_name + s.disc_name.size() > MAX_DISC_PATH ||
                (is_dir && depth >= MAX_FOLDER_DEPTH)) {
       s.verdict = Verdict::TooDeep;
-    } else if (last_placed != SIZE_MAX && sorted[last_placed].key == s.key) {
+    } else if (last_placed != SIZE_MAX && sorted.items[last_placed].key == s.key) {
       s.verdict = Verdict::CaseClash;
       s.clash_with = last_placed;
     } else {
@@ -184,7 +169,12 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
       ++placed;
     }
   }
+  return placed;
+}
 
+// The placed items' entries, in sibling order; `children` is allocated once.
+void build_entries(const DiscCodePage &page, std::vector<SortedItem> &sorted, size_t placed,
+                   std::vector<FileEntry> &children, const std::string &host_dir, const std::string &disc_dir) {
   children.reserve(placed);
   for (SortedItem &s : sorted) {
     if (s.verdict != Verdict::Placed) continue;
@@ -192,7 +182,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
     s.child = children.size();
     FileEntry &entry = children.emplace_back();
     if (item.kind == HostItemKind::Directory) {
-      entry.kind = KIND_DIRECTORY;
+      entry.kind = FstKind::Directory;
     } else {
       entry.file_size = item.size;
       entry.extent = item.size == 0 ? 4 : item.size;  // an empty file still reserves a word
@@ -207,9 +197,45 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
     }
     if (page.converts() && s.disc_name != item.name) entry.own_host_path = item.name;
   }
+}
 
-  // Second walk in sibling order: the messages and the subdirectories come in
-  // the same order on every host.
+struct TreeWalk {
+  RunState &run;
+  DirectoryChain chain;  // from the scanned root down to the directory being listed
+  bool ok = true;
+
+  void error(MessageId id, MessageArgs args) {
+    report_error(run, id, args);
+    ok = false;
+  }
+
+  void scan(std::vector<FileEntry> &children, const std::string &host_dir, const std::string &disc_dir,
+            size_t depth);
+  void report_and_recurse(const std::vector<SortedItem> &sorted, std::vector<FileEntry> &children,
+                          const std::string &host_dir, size_t depth);
+};
+
+// Lists `host_dir`, the deepest directory of the chain; `depth` is the number
+// of components of `disc_dir`.
+void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_dir,
+                    const std::string &disc_dir, size_t depth) {
+  HostListing own, *listed;
+  if (chain.list(own, listed) != ListStatus::Listed) {
+    error(MessageId::ReadError, {host_dir});
+    return;
+  }
+  const DiscCodePage &page = *run.disc_code_page;
+  SortedListing sorted;
+  sort_listing(page, *listed, sorted);
+  const size_t placed = judge(chain, page, *listed, sorted, disc_dir, depth);
+  build_entries(page, sorted.items, placed, children, host_dir, disc_dir);
+  report_and_recurse(sorted.items, children, host_dir, depth);
+}
+
+// Second walk in sibling order: the messages and the subdirectories come in
+// the same order on every host.
+void TreeWalk::report_and_recurse(const std::vector<SortedItem> &sorted, std::vector<FileEntry> &children,
+                                  const std::string &host_dir, size_t depth) {
   size_t next_child = 0;
   bool lost = false;  // this directory was closed and cannot be opened again
   for (const SortedItem &s : sorted) {
@@ -236,7 +262,7 @@ void TreeWalk::scan(std::vector<FileEntry> &children, const std::string &host_di
         break;
       case Verdict::Placed: {
         FileEntry &entry = children[next_child++];
-        if (!(entry.kind & 1) || lost) break;
+        if (!entry.is_directory() || lost) break;
         // The directory's host path is kept once, for all its entries.
         const std::string &dir = run.host_directories.emplace_back(entry.host_path());
         switch (chain.enter(entry.host_name(), s.item->id)) {
@@ -294,7 +320,7 @@ bool scan_directory(RunState &run, std::vector<FileEntry> &children, const std::
 
 bool scan_disc_root(RunState &run) {
   FileEntry &root = run.root_entry;
-  root.kind = KIND_DIRECTORY;
+  root.kind = FstKind::Directory;
   const std::string *dvd_root = find_text(run.store, key::Input, key::DvdRoot);
   root.set_host_path(host_path_from_description(dvd_root ? *dvd_root : std::string()));
   if (run.absolute_root) {

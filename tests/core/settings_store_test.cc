@@ -76,15 +76,15 @@ TEST(SettingsStore, TextListReplacedWhole) {
 TEST(SettingsStore, LayoutRequestsAreNeverRedefinitions) {
   Layer layer;
   Section &layout = section(layer, key::Layout);
-  EXPECT_EQ(add_layout_request(layout, rec(key::LayoutForm), {1, 5, "a", 1, 0}), StoreResult::New);
-  EXPECT_EQ(add_layout_request(layout, rec(key::LayoutForm), {2, 6, "a", 2, 0}), StoreResult::New);
+  EXPECT_EQ(add_layout_request(layout, rec(key::LayoutForm), {1, 5, "a", 1, {}}), StoreResult::New);
+  EXPECT_EQ(add_layout_request(layout, rec(key::LayoutForm), {2, 6, "a", 2, {}}), StoreResult::New);
   auto *t = find_table<LayoutTable>(layer, key::LayoutForm);
   ASSERT_NE(t, nullptr);
   ASSERT_EQ(t->items.size(), 2u);
   EXPECT_EQ(t->items[0].priority, 5);
   EXPECT_EQ(t->items[1].priority, 6);
   // The [LbaAlign] form is refused in [Layout].
-  EXPECT_EQ(add_layout_request(layout, rec(key::LbaAlignForm), {3, 0, "b", 0, 0}), StoreResult::NotInSection);
+  EXPECT_EQ(add_layout_request(layout, rec(key::LbaAlignForm), {3, 0, "b", 0, {}}), StoreResult::NotInSection);
 }
 
 TEST(SettingsStore, PathMappingSameNameReplacesInPlace) {
@@ -178,8 +178,8 @@ TEST(SettingsStore, SameSectionInTwoLayersIsKeptInBoth) {
   SettingsStore store;
   Section &a = section(store.layers[0], key::Layout);
   Section &b = section(store.layers[1], key::Layout);
-  add_layout_request(a, rec(key::LayoutForm), {1, 1, "first", 0, 0});
-  add_layout_request(b, rec(key::LayoutForm), {1, 2, "second", 0, 0});
+  add_layout_request(a, rec(key::LayoutForm), {1, 1, "first", 0, {}});
+  add_layout_request(b, rec(key::LayoutForm), {1, 2, "second", 0, {}});
   // Table readers walk layers 1, 2, 3; find_setting gives the newest table.
   EXPECT_EQ(find_table<LayoutTable>(store.layers[0], key::LayoutForm)->items[0].file, "first");
   EXPECT_EQ(find_table<LayoutTable>(store.layers[1], key::LayoutForm)->items[0].file, "second");

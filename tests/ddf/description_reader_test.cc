@@ -101,51 +101,41 @@ TEST_F(Lexer, SignsAndNumbers) {
             "VALUE:9223372036854775807(0x10000000000000000)@1 EOFD@1");
 }
 
-TEST_F(Lexer, HexPrefixWithoutDigits) {
-  // The error comes first, then a VALUE 0 written "0x"; the "g" is left.
-  EXPECT_EQ(tokens("0xg"), "E@1:syntax error VALUE:0(0x)@1 SYMBOL:g@1 EOFD@1");
-  EXPECT_EQ(tokens("0x"), "E@1:syntax error VALUE:0(0x)@1 EOFD@1");
-}
-
-TEST_F(Lexer, Identifiers) {
-  EXPECT_EQ(tokens("mode Mode FST Input x_1"),
-            "SYMBOL:mode@1 SPECIAL:Mode@1 KEYWORD:FST@1 KEYWORD:Input@1 SYMBOL:x_1@1 EOFD@1");
-  EXPECT_EQ(tokens("_abc"), "UNKOWN@1 SYMBOL:abc@1 EOFD@1");
-  EXPECT_EQ(tokens("DvdRoot2"), "SYMBOL:DvdRoot2@1 EOFD@1");
-}
-
-TEST_F(Lexer, Punctuation) {
-  EXPECT_EQ(tokens("[Input]@,:="), "[@1 KEYWORD:Input@1 ]@1 AT@1 ,@1 :@1 =@1 EOFD@1");
-  EXPECT_EQ(tokens("!"), "UNKOWN@1 EOFD@1");
-}
-
-TEST_F(Lexer, UnterminatedString) {
-  EXPECT_EQ(tokens("DvdRoot = \"abc\nHash"),
-            "KEYWORD:DvdRoot@1 =@1 E@1:string must be enclosed within \" STRING:abc@1 KEYWORD:Hash@2 EOFD@2");
-  // No escapes: a backslash before the quote does not hide it.
-  EXPECT_EQ(tokens("\"a\\\"b"), "STRING:a\\@1 SYMBOL:b@1 EOFD@1");
-}
-
-TEST_F(Lexer, HighBytesAreNotEndOfFile) {
-  // 0xFF starts no token; the definitions after it are still read.
-  EXPECT_EQ(tokens("\xFF Hash\n\xC3\xA9"), "UNKOWN@1 KEYWORD:Hash@1 UNKOWN@2 UNKOWN@2 EOFD@2");
-  // Inside a string every byte is kept, up to a NUL byte: that ends the text
-  // like the line's end (no host call could take a name holding it), and the
-  // rest of the line goes with it.
-  EXPECT_EQ(tokens(std::string("\"a\xFF\0b\" Hash\nTotalDisk", 21)),
-            "E@1:string must be enclosed within \" STRING:a\xFF@1 KEYWORD:TotalDisk@2 EOFD@2");
-}
-
-TEST_F(Lexer, HostLineRules) {
-  // CR before LF dropped, leading UTF-8 byte-order mark skipped.
-  EXPECT_EQ(tokens("\xEF\xBB\xBFHash\r\n=\r\n1\r\n"), "KEYWORD:Hash@1 =@2 VALUE:1(1)@3 EOFD@3");
-  // A byte-order mark later in the file is not skipped.
-  EXPECT_EQ(tokens("\n\xEF\xBB\xBFHash"), "UNKOWN@2 UNKOWN@2 UNKOWN@2 KEYWORD:Hash@2 EOFD@2");
-}
-
-TEST_F(Lexer, ExpansionFailuresDropTheLine) {
-  EXPECT_EQ(tokens("Hash $x\nTotalDisk"), "E@1:description of $ is wrong KEYWORD:TotalDisk@2 EOFD@2");
-  EXPECT_EQ(tokens("Hash $(NOPE)\nTotalDisk"), "W@1:NOPE undefined. KEYWORD:TotalDisk@2 EOFD@2");
+TEST_F(Lexer, TokenStreams) {
+  const std::pair<std::string, const char *> cases[] = {
+      // Hex prefix without digits: the error comes first, then a VALUE 0
+      // written "0x"; the "g" is left.
+      {"0xg", "E@1:syntax error VALUE:0(0x)@1 SYMBOL:g@1 EOFD@1"},
+      {"0x", "E@1:syntax error VALUE:0(0x)@1 EOFD@1"},
+      // Identifiers.
+      {"mode Mode FST Input x_1", "SYMBOL:mode@1 SPECIAL:Mode@1 KEYWORD:FST@1 KEYWORD:Input@1 SYMBOL:x_1@1 EOFD@1"},
+      {"_abc", "UNKOWN@1 SYMBOL:abc@1 EOFD@1"},
+      {"DvdRoot2", "SYMBOL:DvdRoot2@1 EOFD@1"},
+      // Punctuation.
+      {"[Input]@,:=", "[@1 KEYWORD:Input@1 ]@1 AT@1 ,@1 :@1 =@1 EOFD@1"},
+      {"!", "UNKOWN@1 EOFD@1"},
+      // An unterminated string. No escapes: a backslash before the quote
+      // does not hide it.
+      {"DvdRoot = \"abc\nHash",
+       "KEYWORD:DvdRoot@1 =@1 E@1:string must be enclosed within \" STRING:abc@1 KEYWORD:Hash@2 EOFD@2"},
+      {"\"a\\\"b", "STRING:a\\@1 SYMBOL:b@1 EOFD@1"},
+      // High bytes are not the end of the file: 0xFF starts no token; the
+      // definitions after it are still read. Inside a string every byte is
+      // kept, up to a NUL byte: that ends the text like the line's end (no
+      // host call could take a name holding it), and the rest of the line
+      // goes with it.
+      {"\xFF Hash\n\xC3\xA9", "UNKOWN@1 KEYWORD:Hash@1 UNKOWN@2 UNKOWN@2 EOFD@2"},
+      {std::string("\"a\xFF\0b\" Hash\nTotalDisk", 21),
+       "E@1:string must be enclosed within \" STRING:a\xFF@1 KEYWORD:TotalDisk@2 EOFD@2"},
+      // Host line rules: CR before LF dropped, leading UTF-8 byte-order mark
+      // skipped; a byte-order mark later in the file is not skipped.
+      {"\xEF\xBB\xBFHash\r\n=\r\n1\r\n", "KEYWORD:Hash@1 =@2 VALUE:1(1)@3 EOFD@3"},
+      {"\n\xEF\xBB\xBFHash", "UNKOWN@2 UNKOWN@2 UNKOWN@2 KEYWORD:Hash@2 EOFD@2"},
+      // Expansion failures drop the line.
+      {"Hash $x\nTotalDisk", "E@1:description of $ is wrong KEYWORD:TotalDisk@2 EOFD@2"},
+      {"Hash $(NOPE)\nTotalDisk", "W@1:NOPE undefined. KEYWORD:TotalDisk@2 EOFD@2"},
+  };
+  for (const auto &[text, expected] : cases) EXPECT_EQ(tokens(text), expected);
 }
 
 TEST_F(Lexer, LongLinesAreNotCut) {

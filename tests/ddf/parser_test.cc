@@ -22,12 +22,6 @@ TEST(Parser, NoSectionAfterAFailedFirstHeader) {
   EXPECT_EQ(f.run.error_count, 3);
 }
 
-TEST(Parser, DefinitionBeforeTheFirstHeaderIsASyntaxError) {
-  DescriptionFiles f;
-  EXPECT_EQ(f.load_text("\nDvdRoot = \"a\"\n[Input]\n"), f.error_at(2, "syntax error"));
-  EXPECT_EQ(f.layer_entry(0, key::Input, key::DvdRoot), nullptr);
-}
-
 TEST(Parser, SectionRedefinedKeepsThePreviousSection) {
   DescriptionFiles f;
   std::string err = f.load_text("[Input]\nDvdRoot = \"a\"\n[Output]\n[Input]\nLayoutFileName = \"b\"\n");
@@ -35,16 +29,6 @@ TEST(Parser, SectionRedefinedKeepsThePreviousSection) {
   // The key after the failed header went into [Output], the current section.
   ASSERT_NE(f.layer_text(0, key::Output, key::LayoutFileName), nullptr);
   EXPECT_EQ(*f.layer_text(0, key::Output, key::LayoutFileName), "b");
-}
-
-TEST(Parser, InvalidSectionNames) {
-  DescriptionFiles f;
-  // A SPECIAL keyword or a non-keyword in brackets is a syntax error, and the
-  // rest of the file is not read.
-  EXPECT_EQ(f.load_text("[Mode]\n[Input]\nDvdRoot = \"a\"\n"), f.error_at(1, "syntax error"));
-  EXPECT_EQ(f.layer_entry(0, key::Input, key::DvdRoot), nullptr);
-  DescriptionFiles g;
-  EXPECT_EQ(g.load_text("[input]\n"), g.error_at(1, "syntax error"));
 }
 
 TEST(Parser, ModeValues) {
@@ -179,7 +163,7 @@ TEST(Parser, LayoutAndLbaAlignEntries) {
   EXPECT_EQ(layout->items[0].line, 2);
   EXPECT_EQ(layout->items[1].line, 4);
   EXPECT_EQ(layout->items[1].value, -5);
-  EXPECT_EQ(layout->items[1].replica, REPLICA_MIRROR);
+  EXPECT_EQ(layout->items[1].replica, ReplicaKind::Mirrored);
   auto *align = find_table<LayoutTable>(f.run.store.layers[0], key::LbaAlignForm);
   ASSERT_EQ(align->items.size(), 1u);
   EXPECT_EQ(align->items[0].file, "e");
@@ -247,9 +231,9 @@ TEST(Parser, OriginsAndFollowers) {
   EXPECT_EQ(first.followers[0].line, 3);
   EXPECT_EQ(first.followers[0].direction, 0);
   EXPECT_EQ(first.followers[0].lba, 0x100000);
-  EXPECT_EQ(first.followers[1].replica, REPLICA_COPY);
+  EXPECT_EQ(first.followers[1].replica, ReplicaKind::Copied);
   EXPECT_EQ(origins->items[1].direction, -1);
-  EXPECT_EQ(origins->items[1].replica, REPLICA_MIRROR);
+  EXPECT_EQ(origins->items[1].replica, ReplicaKind::Mirrored);
 }
 
 TEST(Parser, FollowerNeedsAnOriginInTheSameFile) {
@@ -274,21 +258,29 @@ TEST(Parser, LayoutOffEntries) {
   EXPECT_EQ(off->items[1].value, 0);
 }
 
-TEST(Parser, SyntaxErrorEndsTheFile) {
-  DescriptionFiles f;
-  EXPECT_EQ(f.load_text("[Input]\nDvdRoot = \"a\" =\nLDRFileName = \"b\"\n"), f.error_at(2, "syntax error"));
-  EXPECT_EQ(f.layer_entry(0, key::Input, key::LDRFileName), nullptr);
-  // A definition that lacks its value fails at the end of the file, on the
-  // last line: the final line feed starts no line 3.
-  DescriptionFiles g;
-  EXPECT_EQ(g.load_text("[Input]\nDvdRoot =\n"), g.error_at(2, "syntax error"));
-  DescriptionFiles h;
-  EXPECT_EQ(h.load_text("[Input]\nDvdRoot =\n\n; end\n"), h.error_at(4, "syntax error"));
-}
-
-TEST(Parser, HighByteIsASyntaxErrorNotTheEnd) {
-  DescriptionFiles f;
-  EXPECT_EQ(f.load_text("[Input]\n\xFF\nDvdRoot = \"a\"\n"), f.error_at(2, "syntax error"));
+TEST(Parser, SyntaxErrorsEndTheFile) {
+  // The error's line, and a key after it that was not stored (0: none).
+  const struct {
+    const char *text;
+    int32_t line;
+    KeyId section, key;
+  } cases[] = {
+      {"\nDvdRoot = \"a\"\n[Input]\n", 2, key::Input, key::DvdRoot},  // a definition before the first header
+      // A SPECIAL keyword or a non-keyword in brackets.
+      {"[Mode]\n[Input]\nDvdRoot = \"a\"\n", 1, key::Input, key::DvdRoot},
+      {"[input]\n", 1, 0, 0},
+      {"[Input]\nDvdRoot = \"a\" =\nLDRFileName = \"b\"\n", 2, key::Input, key::LDRFileName},
+      // A definition that lacks its value fails at the end of the file, on
+      // the last line: the final line feed starts no line 3.
+      {"[Input]\nDvdRoot =\n", 2, 0, 0},
+      {"[Input]\nDvdRoot =\n\n; end\n", 4, 0, 0},
+      {"[Input]\n\xFF\nDvdRoot = \"a\"\n", 2, 0, 0},  // a high byte is no end of the file
+  };
+  for (const auto &c : cases) {
+    DescriptionFiles f;
+    EXPECT_EQ(f.load_text(c.text), f.error_at(c.line, "syntax error")) << c.text;
+    if (c.key != 0) { EXPECT_EQ(f.layer_entry(0, c.section, c.key), nullptr); }
+  }
 }
 
 TEST(Parser, LexerMessages) {

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "disc/dlf_format.h"
 #include "disc/fst_format.h"
 #include "disc/system_area_format.h"
 #include "support/hex_bytes.h"
@@ -128,6 +129,28 @@ TEST(SystemAreaFormat, MagicWordsAndLoaderBlock) {
   EXPECT_EQ(text(ht), hex_bytes("00 00 12 34  80 28 00 60") + std::string(8, '\0'));
   EXPECT_EQ(decode_loader_size(ht), 0x1234u);
   EXPECT_EQ(text(encode_loader_block(TargetMode::ZEM, 0x1234)), std::string(16, '\0'));
+}
+
+TEST(DlfFormat, LinesRoundTrip) {
+  // ZEM shows 16 digits, HT 8; a wider offset shows all its digits.
+  const std::pair<TargetMode, uint64_t> items[] = {{TargetMode::ZEM, 0x1234abcd}, {TargetMode::HT, 0}, {TargetMode::HT, 0x123456789}};
+  const char *lines[] = {"0x000000001234abcd,\"a\\b\"\r\n", "0x00000000,\"a\\b\"\r\n", "0x123456789,\"a\\b\"\r\n"};
+  for (size_t i = 0; i < 3; ++i) {
+    std::string line, name;
+    uint64_t offset = 0;
+    append_dlf_item_line(line, items[i].first, items[i].second, "a\\", "b");
+    EXPECT_EQ(line, lines[i]);
+    EXPECT_FALSE(parse_dlf_item_line(std::string_view(line).substr(0, line.size() - 2), offset, name));
+    EXPECT_EQ(offset, items[i].second);
+    EXPECT_EQ(name, "a\\b");
+  }
+  std::string head;
+  append_dlf_version_line(head, TargetMode::HT);
+  append_dlf_config_line(head, "c.bin");
+  EXPECT_EQ(head, "v1.00\r\nZEM_CONFIG_FILE,\"c.bin\"\r\n");
+  EXPECT_EQ(parse_dlf_version_line("v2.00"), TargetMode::ZEM);
+  EXPECT_EQ(parse_dlf_config_line("ZEM_CONFIG_FILE,\"c.bin\""), "c.bin");
+  EXPECT_FALSE(parse_dlf_config_line("ZEM_CONFIG_FILE,\""));  // its quote opens the name
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ struct LayoutRun {
     run.store.layers[0].file_name = "one.ddf";
     run.store.layers[1].file_name = "two.ddf";
     FileEntry &root = files.emplace_back();
-    root.kind = KIND_DIRECTORY;
+    root.kind = FstKind::Directory;
     run.fst_entries.push_back(&root);
   }
 
@@ -49,7 +49,7 @@ struct LayoutRun {
 
   FileEntry &directory(const std::string &name) {
     FileEntry &d = files.emplace_back();
-    d.kind = KIND_DIRECTORY;
+    d.kind = FstKind::Directory;
     d.disc_path = name;
     d.set_host_path("root/" + name);
     run.fst_entries.push_back(&d);
@@ -58,9 +58,9 @@ struct LayoutRun {
 
   // Gives `f` (just added) a mirror twin, which follows it in FST order.
   FileEntry &mirror(FileEntry &f) {
-    f.replica_mode = 1;
+    f.replica_mode = ReplicaKind::Mirrored;
     FileEntry twin = f;
-    twin.kind = KIND_MIRROR_TWIN;
+    twin.kind = FstKind::MirrorTwin;
     f.children.push_back(std::move(twin));
     run.fst_entries.push_back(&f.children.back());
     return f.children.back();
@@ -69,7 +69,7 @@ struct LayoutRun {
   // Makes `f` a copied file with `count` copy records (record 0 is its own
   // place on the disc).
   std::vector<FileEntry *> copies(FileEntry &f, size_t count) {
-    f.replica_mode = 3;
+    f.replica_mode = ReplicaKind::Copied;
     FileEntry record = f;
     f.children.assign(count, record);
     std::vector<FileEntry *> out;

@@ -46,7 +46,7 @@ struct SystemRun {
     test::set_text(run, key::SystemFileName, system_path);
 
     // A root holding one file A of 5 bytes at 0x20000: two records and "A\0".
-    run.root_entry.kind = KIND_DIRECTORY;
+    run.root_entry.kind = FstKind::Directory;
     run.root_entry.extent = 2;
     file_a.disc_path = "A";
     file_a.file_size = 5;

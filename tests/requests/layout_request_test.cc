@@ -38,7 +38,7 @@ struct Requests {
 
   FileEntry &entry(const std::string &disc_path) {
     for (FileEntry *e : run.fst_entries)
-      if (e->disc_path == disc_path && e->kind != KIND_MIRROR_TWIN) return *e;
+      if (e->disc_path == disc_path && e->kind != FstKind::MirrorTwin) return *e;
     throw std::runtime_error("no entry " + disc_path);
   }
 };
@@ -69,7 +69,7 @@ TEST(LayoutRequests, NamesThatFindNothing) {
 
 TEST(LayoutRequests, EqualValuesKeepTheirWrittenOrder) {
   Requests r;
-  add_layout(r.run, key::LayoutForm, 5, 0, "B.bin", 2, REPLICA_NONE, 1);  // file 2
+  add_layout(r.run, key::LayoutForm, 5, 0, "B.bin", 2, ReplicaKind::Ordinary, 1);  // file 2
   add_layout(r.run, key::LayoutForm, 3, 0, "c.BIN", 2);                   // the look-up ignores case
   add_layout(r.run, key::LayoutForm, 4, 0, "A.bin", 2);
   add_layout(r.run, key::LayoutForm, 6, 0, "DATA\\x.bin", 0);
@@ -89,7 +89,7 @@ TEST(LayoutRequests, HighestPriorityDecidesTheKey) {
   add_layout(r.run, key::LayoutForm, 3, 5, "*.bin", 3);
   add_layout(r.run, key::LayoutForm, 4, 1, "A.bin", -1);  // written later, lower priority
   add_layout(r.run, key::LayoutForm, 5, 2, "DATA\\*", 1);
-  add_layout(r.run, key::LayoutForm, 6, 2, "DATA\\y.dat", -2, REPLICA_NONE, 2);  // same priority, later file
+  add_layout(r.run, key::LayoutForm, 6, 2, "DATA\\y.dat", -2, ReplicaKind::Ordinary, 2);  // same priority, later file
   ASSERT_TRUE(r.build());
   EXPECT_EQ(r.entry("A.bin").layout_key, 0x300000000);
   EXPECT_EQ(r.entry("B.bin").layout_key, 0x300000000);
@@ -101,9 +101,9 @@ TEST(LayoutRequests, HighestPriorityDecidesTheKey) {
 TEST(LayoutRequests, HighestPriorityDecidesTheAlignment) {
   Requests r;
   add_layout(r.run, key::LbaAlignForm, 3, 2, "*.bin", 0x8000);
-  add_layout(r.run, key::LbaAlignForm, 4, 1, "A.BIN", 0x800, REPLICA_NONE, 1);
+  add_layout(r.run, key::LbaAlignForm, 4, 1, "A.BIN", 0x800, ReplicaKind::Ordinary, 1);
   add_layout(r.run, key::LbaAlignForm, 5, 3, "DATA\\*", 0x100);
-  add_layout(r.run, key::LbaAlignForm, 6, 3, "DATA\\x.bin", 0x20, REPLICA_NONE, 2);
+  add_layout(r.run, key::LbaAlignForm, 6, 3, "DATA\\x.bin", 0x20, ReplicaKind::Ordinary, 2);
   ASSERT_TRUE(r.build());
   EXPECT_EQ(r.entry("A.bin").alignment, 0x8000u);
   EXPECT_EQ(r.entry("C.bin").alignment, 0x8000u);
@@ -113,16 +113,16 @@ TEST(LayoutRequests, HighestPriorityDecidesTheAlignment) {
 
 TEST(LayoutRequests, MirrorMakesATwinAfterItsFile) {
   Requests r;
-  add_layout(r.run, key::LayoutForm, 3, 0, "M.bin", 4, REPLICA_MIRROR);
+  add_layout(r.run, key::LayoutForm, 3, 0, "M.bin", 4, ReplicaKind::Mirrored);
   add_layout(r.run, key::LayoutForm, 4, 0, "M.bin", -2);
   add_layout(r.run, key::LbaAlignForm, 5, 0, "M.bin", 0x40);
   ASSERT_TRUE(r.build());
   FileEntry &m = r.entry("M.bin");
   ASSERT_EQ(m.children.size(), 1u);
   FileEntry &twin = m.children[0];
-  EXPECT_EQ(m.replica_mode, 1u);
-  EXPECT_EQ(twin.kind, KIND_MIRROR_TWIN);
-  EXPECT_EQ(twin.replica_mode, 1u);
+  EXPECT_EQ(m.replica_mode, ReplicaKind::Mirrored);
+  EXPECT_EQ(twin.kind, FstKind::MirrorTwin);
+  EXPECT_EQ(twin.replica_mode, ReplicaKind::Mirrored);
   EXPECT_EQ(twin.extent, 3u);
   EXPECT_EQ(twin.layout_key, 0x400000000);  // the mirror definition's key
   EXPECT_EQ(m.layout_key, -0x200000000);    // the plain definition's key
@@ -137,17 +137,17 @@ TEST(LayoutRequests, MirrorMakesATwinAfterItsFile) {
 
 TEST(LayoutRequests, CopyTwiceMakesThreeRecords) {
   Requests r;
-  add_layout(r.run, key::LayoutForm, 3, 0, "C.bin", 1, REPLICA_COPY);
-  add_layout(r.run, key::LayoutForm, 4, 0, "C.bin", 1, REPLICA_COPY);
+  add_layout(r.run, key::LayoutForm, 3, 0, "C.bin", 1, ReplicaKind::Copied);
+  add_layout(r.run, key::LayoutForm, 4, 0, "C.bin", 1, ReplicaKind::Copied);
   add_layout(r.run, key::LayoutForm, 5, 0, "C.bin", -3);
   add_layout(r.run, key::LbaAlignForm, 6, 0, "C.bin", 0x10);
   ASSERT_TRUE(r.build());
   FileEntry &c = r.entry("C.bin");
-  EXPECT_EQ(c.replica_mode, 3u);
+  EXPECT_EQ(c.replica_mode, ReplicaKind::Copied);
   ASSERT_EQ(c.children.size(), 3u);
   for (const FileEntry &record : c.children) {
-    EXPECT_EQ(record.replica_mode, 3u);
-    EXPECT_EQ(record.kind, KIND_FILE);
+    EXPECT_EQ(record.replica_mode, ReplicaKind::Copied);
+    EXPECT_EQ(record.kind, FstKind::File);
     EXPECT_EQ(record.extent, 30u);
     EXPECT_EQ(record.alignment, 0x10u);
     EXPECT_TRUE(record.children.empty());
@@ -162,15 +162,15 @@ TEST(LayoutRequests, CopyTwiceMakesThreeRecords) {
 
 TEST(LayoutRequests, RefusedReplicasInLayout) {
   Requests r;
-  add_layout(r.run, key::LayoutForm, 3, 0, "A.bin", 1, REPLICA_COPY);
-  add_layout(r.run, key::LayoutForm, 4, 0, "A.bin", 1, REPLICA_MIRROR);  // copied already
-  add_layout(r.run, key::LayoutForm, 5, 0, "B.bin", 1, REPLICA_MIRROR);
-  add_layout(r.run, key::LayoutForm, 6, 0, "B.bin", 1, REPLICA_COPY);    // mirrored already
-  add_layout(r.run, key::LayoutForm, 7, 0, "B.bin", 1, REPLICA_MIRROR);  // twice
-  add_layout(r.run, key::LayoutForm, 8, 0, "*.bin", 1, REPLICA_COPY);
-  add_layout(r.run, key::LayoutForm, 9, 0, "DATA", 1, REPLICA_MIRROR);
-  add_layout(r.run, key::LayoutForm, 10, 0, "nope", 1, REPLICA_MIRROR);  // a warning only
-  add_lba_origin(r.run, 12, 0x100000, "B.bin", REPLICA_MIRROR);         // mirrored in [Layout]
+  add_layout(r.run, key::LayoutForm, 3, 0, "A.bin", 1, ReplicaKind::Copied);
+  add_layout(r.run, key::LayoutForm, 4, 0, "A.bin", 1, ReplicaKind::Mirrored);  // copied already
+  add_layout(r.run, key::LayoutForm, 5, 0, "B.bin", 1, ReplicaKind::Mirrored);
+  add_layout(r.run, key::LayoutForm, 6, 0, "B.bin", 1, ReplicaKind::Copied);    // mirrored already
+  add_layout(r.run, key::LayoutForm, 7, 0, "B.bin", 1, ReplicaKind::Mirrored);  // twice
+  add_layout(r.run, key::LayoutForm, 8, 0, "*.bin", 1, ReplicaKind::Copied);
+  add_layout(r.run, key::LayoutForm, 9, 0, "DATA", 1, ReplicaKind::Mirrored);
+  add_layout(r.run, key::LayoutForm, 10, 0, "nope", 1, ReplicaKind::Mirrored);  // a warning only
+  add_lba_origin(r.run, 12, 0x100000, "B.bin", ReplicaKind::Mirrored);         // mirrored in [Layout]
   EXPECT_FALSE(r.build());
   EXPECT_EQ(r.err.str(),
             "Error:file1.ddf, 4: mirror and copy cannot be mixed.\n"
@@ -186,8 +186,8 @@ TEST(LayoutRequests, RefusedReplicasInLayout) {
 TEST(LayoutRequests, ReplicasNeedTheAdvancedFormat) {
   Requests r;
   r.run.advanced_fst = false;
-  add_layout(r.run, key::LayoutForm, 3, 0, "A.bin", 1, REPLICA_MIRROR);
-  add_layout(r.run, key::LayoutForm, 4, 0, "DATA", 1, REPLICA_COPY);  // the directory is named first
+  add_layout(r.run, key::LayoutForm, 3, 0, "A.bin", 1, ReplicaKind::Mirrored);
+  add_layout(r.run, key::LayoutForm, 4, 0, "DATA", 1, ReplicaKind::Copied);  // the directory is named first
   EXPECT_FALSE(r.build());
   EXPECT_EQ(r.err.str(),
             "Error:file1.ddf, 3: Cannot use mirror or copy with soecified output mode.\n"
@@ -198,7 +198,7 @@ TEST(LayoutRequests, OriginsFixTheirTargets) {
   Requests r;
   OriginRequest &o = add_lba_origin(r.run, 3, 0x100000, "A.bin");
   add_follower(o, 4, "data\\x.bin");
-  OriginRequest &p = add_lba_origin(r.run, 6, 0x80000, "B.bin", REPLICA_NONE, 1, -1);
+  OriginRequest &p = add_lba_origin(r.run, 6, 0x80000, "B.bin", ReplicaKind::Ordinary, 1, -1);
   ASSERT_TRUE(r.build());
   ASSERT_EQ(r.run.accepted_origins.size(), 2u);
   EXPECT_EQ(r.run.accepted_origins[0], &o);
@@ -219,8 +219,8 @@ TEST(LayoutRequests, OriginsFixTheirTargets) {
 TEST(LayoutRequests, CopyOriginTargetsItsNewRecord) {
   Requests r;
   add_lba_origin(r.run, 3, 0x300000, "C.bin");  // before the copy exists
-  add_follower(add_lba_origin(r.run, 4, 0x200000, "C.bin", REPLICA_COPY), 5, "A.bin", REPLICA_COPY);
-  add_lba_origin(r.run, 6, 0x400000, "M.bin", REPLICA_MIRROR);
+  add_follower(add_lba_origin(r.run, 4, 0x200000, "C.bin", ReplicaKind::Copied), 5, "A.bin", ReplicaKind::Copied);
+  add_lba_origin(r.run, 6, 0x400000, "M.bin", ReplicaKind::Mirrored);
   ASSERT_TRUE(r.build());
   OriginRequest &plain = test::lba_origin(r.run, 0x300000);
   OriginRequest &copy = test::lba_origin(r.run, 0x200000);
@@ -253,7 +253,7 @@ TEST(LayoutRequests, CopyOriginTargetsItsNewRecord) {
 TEST(LayoutRequests, RedefinedLbaAcrossFiles) {
   Requests r;
   add_lba_origin(r.run, 3, 0x100000, "A.bin");
-  OriginRequest &again = add_lba_origin(r.run, 7, 0x100000, "B.bin", REPLICA_NONE, 1);
+  OriginRequest &again = add_lba_origin(r.run, 7, 0x100000, "B.bin", ReplicaKind::Ordinary, 1);
   add_follower(again, 8, "C.bin");
   add_follower(again, 9, "DATA\\x.bin");
   EXPECT_FALSE(r.build());
@@ -272,7 +272,7 @@ TEST(LayoutRequests, AFileIsFixedOnlyOnce) {
   add_follower(second, 5, "B.bin");
   OriginRequest &chain = add_lba_origin(r.run, 6, 0x300000, "C.bin");
   add_follower(chain, 7, "C.bin");                     // its own chain's origin
-  add_lba_origin(r.run, 8, 0x400000, "A.bin", REPLICA_MIRROR);  // a twin is another place
+  add_lba_origin(r.run, 8, 0x400000, "A.bin", ReplicaKind::Mirrored);  // a twin is another place
   EXPECT_FALSE(r.build());
   EXPECT_EQ(r.err.str(),
             "Error:file1.ddf, 4: a.bin is already laid out at LBA(0000000000100000).\n"
@@ -302,11 +302,11 @@ TEST(LayoutRequests, OrderOfTheOriginChecks) {
   r.run.advanced_fst = false;
   add_lba_origin(r.run, 3, 0x100000, "A.bin");
   add_lba_origin(r.run, 4, 0x200000, "B.bin");
-  add_lba_origin(r.run, 5, 0x100000, "DATA", REPLICA_NONE, 1);    // directory before 1008
-  add_lba_origin(r.run, 6, 0x200000, "A.bin", REPLICA_NONE, 1);   // fixed twice before 1008
-  add_lba_origin(r.run, 7, 0x200000, "C.bin", REPLICA_MIRROR, 2);  // 1008 before 1012
-  add_lba_origin(r.run, 8, 0x100000, "nope", REPLICA_NONE, 2);     // look-up first
-  OriginRequest &refused = add_lba_origin(r.run, 9, 0x500000, "C.bin", REPLICA_MIRROR, 2);
+  add_lba_origin(r.run, 5, 0x100000, "DATA", ReplicaKind::Ordinary, 1);    // directory before 1008
+  add_lba_origin(r.run, 6, 0x200000, "A.bin", ReplicaKind::Ordinary, 1);   // fixed twice before 1008
+  add_lba_origin(r.run, 7, 0x200000, "C.bin", ReplicaKind::Mirrored, 2);  // 1008 before 1012
+  add_lba_origin(r.run, 8, 0x100000, "nope", ReplicaKind::Ordinary, 2);     // look-up first
+  OriginRequest &refused = add_lba_origin(r.run, 9, 0x500000, "C.bin", ReplicaKind::Mirrored, 2);
   add_follower(refused, 10, "DATA\\y.dat");
   EXPECT_FALSE(r.build());
   EXPECT_EQ(r.err.str(),
@@ -322,7 +322,7 @@ TEST(LayoutRequests, OrderOfTheOriginChecks) {
 
 TEST(LayoutRequests, BothPassesReportInOneRun) {
   Requests r;
-  add_layout(r.run, key::LayoutForm, 3, 0, "*.bin", 1, REPLICA_MIRROR);
+  add_layout(r.run, key::LayoutForm, 3, 0, "*.bin", 1, ReplicaKind::Mirrored);
   add_lba_origin(r.run, 5, 0x100000, "DATA");
   EXPECT_FALSE(r.build());
   EXPECT_EQ(r.err.str(),

@@ -18,7 +18,7 @@ inline Section &table_section(RunState &run, KeyId form, int layer) {
 
 // A [Layout], [LbaAlign] or [LayoutOff] item (`form` picks the section).
 inline void add_layout(RunState &run, KeyId form, int32_t line, int32_t priority, const std::string &file,
-                       int64_t value = 0, int32_t replica = REPLICA_NONE, int layer = 0) {
+                       int64_t value = 0, ReplicaKind replica = ReplicaKind::Ordinary, int layer = 0) {
   add_layout_request(table_section(run, form, layer), *keyword_by_id(form),
                      LayoutRequest{line, priority, file, value, replica});
 }
@@ -32,7 +32,7 @@ inline void add_path_list(RunState &run, int32_t line, const std::string &name, 
 // An [LbaOrigin] origin; returns it so that followers can be appended (until
 // the next origin of its layer is added).
 inline OriginRequest &add_lba_origin(RunState &run, int32_t line, int64_t lba, const std::string &file,
-                                     int32_t replica = REPLICA_NONE, int layer = 0, int32_t direction = 1) {
+                                     ReplicaKind replica = ReplicaKind::Ordinary, int layer = 0, int32_t direction = 1) {
   Section &section = table_section(run, key::OriginForm, layer);
   OriginRequest o;
   o.line = line;
@@ -50,7 +50,7 @@ inline OriginRequest &lba_origin(RunState &run, int64_t lba, int layer = 0) {
 }
 
 inline OriginRequest &add_follower(OriginRequest &origin, int32_t line, const std::string &file,
-                                   int32_t replica = REPLICA_NONE) {
+                                   ReplicaKind replica = ReplicaKind::Ordinary) {
   OriginRequest f;
   f.line = line;
   f.lba = origin.lba;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "sysarea/header_blocks.h"
 #include "support/region_capture.h"
@@ -146,23 +147,19 @@ void set_positions(RunState &run, uint64_t fst_size) {
   test::set_number(run, key::FSTEndAddress, 0x800);
 }
 
-TEST(Bb2Block, ZemDividesOffsetsAndLengthsByFour) {
-  RegionCapture c(TargetMode::ZEM);
-  set_positions(c.run, 0x44);
-  ASSERT_TRUE(write_bb2_region(c.run));
-  // 0x100/4, 0x200/4, 0x44/4, max = size word, (0x800-0x44)=0x7BC down to 32 -> 0x7A0
-  // (not divided), 0x8000/4, (0x10000-0x8000)/4.
-  EXPECT_EQ(c.bytes(), be32(0x40) + be32(0x80) + be32(0x11) + be32(0x11) + be32(0x7A0) + be32(0x2000) +
-                           be32(0x2000));
-}
-
-TEST(Bb2Block, HtStoresValuesUndivided) {
-  RegionCapture c(TargetMode::HT);
-  set_positions(c.run, 0x45);
-  ASSERT_TRUE(write_bb2_region(c.run));
-  // 0x800 - 0x45 = 0x7BB, rounded down to 32: 0x7A0.
-  EXPECT_EQ(c.bytes(), be32(0x100) + be32(0x200) + be32(0x45) + be32(0x45) + be32(0x7A0) + be32(0x8000) +
-                           be32(0x8000));
+TEST(Bb2Block, ZemDividesOffsetsAndLengthsByFourHtStoresThemUndivided) {
+  // ZEM: 0x100/4, 0x200/4, 0x44/4, max = size word, (0x800-0x44)=0x7BC down
+  // to 32 -> 0x7A0 (not divided), 0x8000/4, (0x10000-0x8000)/4. HT: 0x800 -
+  // 0x45 = 0x7BB, rounded down to 32: 0x7A0.
+  const std::tuple<TargetMode, uint64_t, std::string> cases[] = {
+      {TargetMode::ZEM, 0x44, be32(0x40) + be32(0x80) + be32(0x11) + be32(0x11) + be32(0x7A0) + be32(0x2000) + be32(0x2000)},
+      {TargetMode::HT, 0x45, be32(0x100) + be32(0x200) + be32(0x45) + be32(0x45) + be32(0x7A0) + be32(0x8000) + be32(0x8000)}};
+  for (const auto &[mode, fst_size, bytes] : cases) {
+    RegionCapture c(mode);
+    set_positions(c.run, fst_size);
+    ASSERT_TRUE(write_bb2_region(c.run));
+    EXPECT_EQ(c.bytes(), bytes);
+  }
 }
 
 TEST(Bb2Block, MaximumLengthAndAddressSettings) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "core/run_state.h"
 #include "tree/fst_builder.h"
@@ -23,54 +24,44 @@ std::string bytes_of(const std::array<uint8_t, FST_RECORD_SIZE> &record) {
   return std::string(record.begin(), record.end());
 }
 
-TEST(FstRecord, FileInZemModeStoresItsPositionDividedByFour) {
-  FileEntry f;
-  f.replica_mode = 1;  // not shown outside the advanced format
-  f.name_offset = 0x01ABCDEF;  // only 24 bits fit beside the type byte
-  f.position = 0x20003;        // 0x20003 / 4 = 0x8000, remainder dropped
-  f.file_size = 5;
-  f.extent = 5;
-  EXPECT_EQ(bytes_of(encode_fst_record(f, false, false)), hex_bytes("00 AB CD EF  00 00 80 00  00 00 00 05"));
-  // HT mode: the byte position itself.
-  EXPECT_EQ(bytes_of(encode_fst_record(f, true, false)), hex_bytes("00 AB CD EF  00 02 00 03  00 00 00 05"));
-}
-
-TEST(FstRecord, EmptyFileStoresSizeZeroAndDirectoryStoresIndices) {
-  FileEntry empty;
-  empty.extent = 4;
-  EXPECT_EQ(bytes_of(encode_fst_record(empty, false, true)), record(0, 0, 0));
-
-  FileEntry dir;
-  dir.kind = KIND_DIRECTORY;
-  dir.name_offset = 0x10;
-  dir.position = 7;  // parent index: never divided
-  dir.extent = 9;
-  EXPECT_EQ(bytes_of(encode_fst_record(dir, false, true)), record(0x01000010, 7, 9));
-  EXPECT_EQ(bytes_of(encode_fst_record(dir, true, false)), record(0x01000010, 7, 9));
-}
-
-TEST(FstRecord, AdvancedFormatTypeBytes) {
-  FileEntry mirrored;
-  mirrored.replica_mode = 1;
-  mirrored.position = 0x40000;
-  mirrored.file_size = 3;
-  mirrored.extent = 3;
-  EXPECT_EQ(bytes_of(encode_fst_record(mirrored, false, true)), record(0x04000000, 0x10000, 3));
-
-  FileEntry twin = mirrored;
-  twin.kind = KIND_MIRROR_TWIN;
-  twin.position = 0x3'0000'0000;  // beyond 4 GiB: 0xC0000000 after the division
-  twin.file_size = 0;
-  twin.extent = 4;  // a twin stores its reserved size
-  EXPECT_EQ(bytes_of(encode_fst_record(twin, false, true)), record(0x06000000, 0xC0000000, 4));
-
-  FileEntry copied;
-  copied.replica_mode = 3;
-  copied.position = 20 * 4;  // its copy list 20 bytes into the name table
-  copied.file_size = 5;
-  EXPECT_EQ(bytes_of(encode_fst_record(copied, false, true)), record(0x0C000000, 20, 5));
-  // Without the advanced format only the kind is shown.
-  EXPECT_EQ(bytes_of(encode_fst_record(copied, false, false)), record(0x00000000, 20, 5));
+TEST(FstRecord, EntriesAsRecordsInBothModesAndFormats) {
+  auto entry = [](FstKind kind, ReplicaKind replica, uint32_t name_offset, uint64_t position, uint64_t file_size,
+                  uint64_t extent) {
+    FileEntry e;
+    e.kind = kind, e.replica_mode = replica, e.name_offset = name_offset;
+    e.position = position, e.file_size = file_size, e.extent = extent;
+    return e;
+  };
+  using R = ReplicaKind;
+  // Only 24 bits of the name offset fit beside the type byte; the replica
+  // mode is not shown outside the advanced format. 0x20003 / 4 = 0x8000, the
+  // remainder dropped.
+  const FileEntry file = entry(FstKind::File, R::Mirrored, 0x01ABCDEF, 0x20003, 5, 5);
+  const FileEntry empty = entry(FstKind::File, R::Ordinary, 0, 0, 0, 4);
+  const FileEntry dir = entry(FstKind::Directory, R::Ordinary, 0x10, 7, 0, 9);  // parent index 7: never divided
+  const FileEntry mirrored = entry(FstKind::File, R::Mirrored, 0, 0x40000, 3, 3);
+  // Beyond 4 GiB: 0xC0000000 after the division; a twin stores its reserved size.
+  const FileEntry twin = entry(FstKind::MirrorTwin, R::Mirrored, 0, 0x3'0000'0000, 0, 4);
+  const FileEntry copied = entry(FstKind::File, R::Copied, 0, 20 * 4, 5, 0);  // its copy list 20 bytes into the name table
+  const auto ZEM = TargetMode::ZEM, HT = TargetMode::HT;
+  const auto PLAIN = FstFormat::Plain, ADVANCED = FstFormat::Advanced;
+  const struct {
+    const FileEntry *entry;
+    TargetMode mode;
+    FstFormat format;
+    std::string bytes;
+  } cases[] = {
+      {&file, ZEM, PLAIN, hex_bytes("00 AB CD EF  00 00 80 00  00 00 00 05")},
+      {&file, HT, PLAIN, hex_bytes("00 AB CD EF  00 02 00 03  00 00 00 05")},  // HT: the byte position itself
+      {&empty, ZEM, ADVANCED, record(0, 0, 0)},
+      {&dir, ZEM, ADVANCED, record(0x01000010, 7, 9)},
+      {&dir, HT, PLAIN, record(0x01000010, 7, 9)},
+      {&mirrored, ZEM, ADVANCED, record(0x04000000, 0x10000, 3)},
+      {&twin, ZEM, ADVANCED, record(0x06000000, 0xC0000000, 4)},
+      {&copied, ZEM, ADVANCED, record(0x0C000000, 20, 5)},
+      {&copied, ZEM, PLAIN, record(0x00000000, 20, 5)},  // without the advanced format only the kind is shown
+  };
+  for (const auto &c : cases) EXPECT_EQ(bytes_of(encode_fst_record(*c.entry, c.mode, c.format)), c.bytes) << &c - cases;
 }
 
 struct Fst : test::RegionCapture {
@@ -101,24 +92,20 @@ TEST(FstBuild, EmptyRootIsOneDirectoryRecord) {
   }
 }
 
-TEST(FstBuild, OneFileInZemMode) {
-  Fst f;
-  f.file("A", 5);
-  ASSERT_TRUE(build_fst(f.run));
-  f.run.fst_entries[1]->position = 0x20000;  // as the LBA stage would place it
-  EXPECT_EQ(f.run.fst_entries_size, 24u);
-  EXPECT_EQ(f.run.fst_names_size, 4u);  // "A", zero, two bytes of padding
-  // Root: next 2. A: name offset 0, 0x20000 / 4 = 0x8000, size 5.
-  EXPECT_EQ(f.written(), record(0x01000000, 0, 2) + record(0, 0x8000, 5) + std::string("A\0\0\0", 4));
-}
-
-TEST(FstBuild, OneFileInHtMode) {
-  Fst f(TargetMode::HT, false);
-  f.file("A", 5);
-  ASSERT_TRUE(build_fst(f.run));
-  f.run.fst_entries[1]->position = 0x20000;
-  EXPECT_EQ(f.run.fst_names_size, 2u);  // no padding in HT mode
-  EXPECT_EQ(f.written(), record(0x01000000, 0, 2) + record(0, 0x20000, 5) + std::string("A\0", 2));
+TEST(FstBuild, OneFileInEitherMode) {
+  // Root: next 2. A: name offset 0, 0x20000 (/ 4 = 0x8000 in ZEM mode), size
+  // 5. The names: "A", zero, and in ZEM mode two bytes of padding.
+  const std::tuple<TargetMode, uint32_t, std::string> modes[] = {{TargetMode::ZEM, 0x8000, std::string("A\0\0\0", 4)},
+                                                                 {TargetMode::HT, 0x20000, std::string("A\0", 2)}};
+  for (const auto &[mode, word, names] : modes) {
+    Fst f(mode, mode == TargetMode::ZEM);
+    f.file("A", 5);
+    ASSERT_TRUE(build_fst(f.run));
+    f.run.fst_entries[1]->position = 0x20000;  // as the LBA stage would place it
+    EXPECT_EQ(f.run.fst_entries_size, 24u);
+    EXPECT_EQ(f.run.fst_names_size, names.size());
+    EXPECT_EQ(f.written(), record(0x01000000, 0, 2) + record(0, word, 5) + names);
+  }
 }
 
 TEST(FstBuild, NestedDirectoriesGetParentAndNextIndices) {
@@ -148,7 +135,7 @@ TEST(FstBuild, MirroredFileAndItsTwinShareTheName) {
   Fst f;
   f.file("M", 3);
   f.file("N", 6);
-  test::add_layout(f.run, key::LayoutForm, 4, 0, "M", 1, REPLICA_MIRROR);
+  test::add_layout(f.run, key::LayoutForm, 4, 0, "M", 1, ReplicaKind::Mirrored);
   ASSERT_TRUE(build_fst(f.run));
   // root, M, twin of M, N.
   ASSERT_EQ(f.run.fst_entries.size(), 4u);
@@ -165,8 +152,8 @@ TEST(FstBuild, CopiedFileStoresItsCopyList) {
   Fst f;
   f.file("C.bin", 5);
   f.file("LONGNAME.dat", 1);
-  test::add_layout(f.run, key::LayoutForm, 4, 0, "C.bin", 1, REPLICA_COPY);
-  test::add_layout(f.run, key::LayoutForm, 5, 0, "C.bin", 2, REPLICA_COPY);
+  test::add_layout(f.run, key::LayoutForm, 4, 0, "C.bin", 1, ReplicaKind::Copied);
+  test::add_layout(f.run, key::LayoutForm, 5, 0, "C.bin", 2, ReplicaKind::Copied);
   ASSERT_TRUE(build_fst(f.run));
   FileEntry &c = *f.run.fst_entries[1];
   ASSERT_EQ(c.children.size(), 3u);  // record 0 (its own place) and two copies

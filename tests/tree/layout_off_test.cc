@@ -27,7 +27,7 @@ struct Disc {
     test::add_path_list(run, 2, "X", "EXTRA", dir.at("extra"));
   }
 
-  void off(const std::string &pattern, int layer = 0) { test::add_layout(run, key::LayoutOffForm, 9, 0, pattern, 0, 0, layer); }
+  void off(const std::string &pattern, int layer = 0) { test::add_layout(run, key::LayoutOffForm, 9, 0, pattern, 0, {}, layer); }
 
   std::vector<std::string> disc_paths() {
     EXPECT_TRUE(build_fst(run));

@@ -45,7 +45,7 @@ TEST(PathList, OneComponentIsItselfTheTopDirectory) {
   ASSERT_TRUE(d.map());
   ASSERT_EQ(d.run.path_list_trees.size(), 1u);
   const FileEntry &top = d.run.path_list_trees[0];
-  EXPECT_EQ(top.kind, KIND_DIRECTORY);
+  EXPECT_EQ(top.kind, FstKind::Directory);
   EXPECT_EQ(top.name(), "EXTRA");
   EXPECT_EQ(top.disc_path, "EXTRA");
   EXPECT_EQ(top.host_path(), d.dir.at("extra"));

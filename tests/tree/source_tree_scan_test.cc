@@ -76,17 +76,17 @@ TEST(SourceTreeScan, EntriesCarryPathsKindsAndSizes) {
   ASSERT_TRUE(s.scan_root(s.dir.at("root")));
 
   const FileEntry &root = s.run.root_entry;
-  EXPECT_EQ(root.kind, KIND_DIRECTORY);
+  EXPECT_EQ(root.kind, FstKind::Directory);
   EXPECT_EQ(root.host_path(), s.dir.at("root"));
   ASSERT_EQ(root.children.size(), 1u);
   const FileEntry &data = root.children[0];
-  EXPECT_EQ(data.kind, KIND_DIRECTORY);
+  EXPECT_EQ(data.kind, FstKind::Directory);
   EXPECT_EQ(data.disc_path, "DATA");
   EXPECT_EQ(data.host_path(), s.dir.at("root/DATA"));
   ASSERT_EQ(names(data.children), (std::vector<std::string>{"empty.bin", "sub"}));
 
   const FileEntry &empty = data.children[0];
-  EXPECT_EQ(empty.kind, KIND_FILE);
+  EXPECT_EQ(empty.kind, FstKind::File);
   EXPECT_EQ(empty.file_size, 0u);
   EXPECT_EQ(empty.extent, 4u);  // an empty file still reserves a word
   EXPECT_EQ(empty.disc_path, "DATA\\empty.bin");
@@ -145,7 +145,7 @@ TEST(SourceTreeScan, DanglingLinksAndLoopsAreReportedInSiblingOrder) {
   const FileEntry &root = s.run.root_entry;
   EXPECT_EQ(names(root.children), (std::vector<std::string>{"a.bin", "c", "f"}));
   EXPECT_EQ(names(root.children[1].children), (std::vector<std::string>{"real.bin"}));
-  EXPECT_EQ(root.children[2].kind, KIND_DIRECTORY);
+  EXPECT_EQ(root.children[2].kind, FstKind::Directory);
   EXPECT_EQ(root.children[2].children.at(0).disc_path, "f\\s.bin");
 }
 
