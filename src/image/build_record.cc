@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "core/text_format.h"
+#include "disc/hex_digits.h"
 #include "host/host_path.h"
 #include "host/line_reader.h"
 
@@ -16,13 +18,11 @@ constexpr std::string_view HEADER = "QorvImage build record ";
 // Names are written with every byte that could split a field or a line
 // (blanks, controls, '%', DEL) as %XX.
 std::string escaped(std::string_view name) {
-  static constexpr char hex[] = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : name) {
     if (c <= ' ' || c == '%' || c == 0x7F) {
       out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
+      append_hex(out, c, 2, HexCase::Upper);
     } else {
       out += static_cast<char>(c);
     }
@@ -79,11 +79,7 @@ void put_identity(std::string &out, const FileIdentity &id) {
          std::to_string(id.modified_ns) + ' ' + std::to_string(id.changed_ns);
 }
 
-std::string hex(uint64_t value) {
-  char digits[20];
-  auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
-  return "0x" + std::string(digits, end);
-}
+std::string hex(uint64_t value) { return "0x" + hex_lower(value); }
 }  // namespace
 
 std::string build_record_path(const std::string &image_end_path) { return image_end_path + BUILD_RECORD_SUFFIX; }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "core/text_format.h"
 #include "host/disc_file.h"
 #include "host/multibyte_text.h"
 
@@ -35,11 +36,7 @@ std::string open_problem(const ImageRun &run, int error) {
   return error == ENODEV ? image_text(run, ImageMessage::NotRegularFile) : error_text(error);
 }
 
-std::string hex_offset(uint64_t value, int width) {
-  char digits[24];
-  std::snprintf(digits, sizeof digits, "%0*llx", width, static_cast<unsigned long long>(value));
-  return "0x" + std::string(digits);
-}
+std::string hex_offset(uint64_t value, int width) { return "0x" + hex_lower(value, width); }
 
 std::string grouped(uint64_t value) {
   std::string digits = std::to_string(value);

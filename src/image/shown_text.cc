@@ -1,8 +1,8 @@
 #include "image/shown_text.h"
 
 #include <cstdint>
-#include <cstdio>
 
+#include "disc/hex_digits.h"
 #include "host/code_page_932.h"
 #include "host/multibyte_text.h"
 
@@ -85,9 +85,8 @@ void decode_at(std::string_view text, size_t at, NameEncoding encoding, Characte
 bool is_control(uint32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
 void escape(std::string &out, uint8_t byte) {
-  char hex[8];
-  std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-  out += hex;
+  out += "\\x";
+  append_hex(out, byte, 2, HexCase::Upper);
 }
 
 // Calls `keep` for each whole character; bytes that do not decode are
