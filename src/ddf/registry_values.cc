@@ -1,5 +1,6 @@
 #include "ddf/registry_values.h"
 
+#include "host/code_page_932.h"
 #include "host/name_case.h"
 #include "host/registry_file.h"
 
@@ -11,24 +12,6 @@ constexpr std::string_view kHeaders[] = {"REGEDIT4", "Windows Registry Editor Ve
 constexpr std::string_view kToolKey = "HKEY_CURRENT_USER\\SOFTWARE\\Kelvane\\QORV";
 // The registry enumeration's buffers hold 4096 bytes with the terminator.
 constexpr size_t kValueLimit = 4096;
-
-void append_utf8(std::string &out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // UTF-16LE (after its byte-order mark) to UTF-8; unpaired surrogates become
 // U+FFFD and an odd last byte is ignored.
@@ -44,12 +27,12 @@ std::string utf16le_to_utf8(std::string_view bytes) {
     if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
       uint32_t low = unit(i + 2);
       if (low >= 0xDC00 && low <= 0xDFFF) {
-        append_utf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        append_utf8(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00), out);
         i += 2;
         continue;
       }
     }
-    append_utf8(out, u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
+    append_utf8(u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u, out);
   }
   return out;
 }

@@ -53,6 +53,9 @@ void fill_code_page_932(std::vector<uint16_t> &to_unicode, std::vector<uint16_t>
 // True when `text` is valid UTF-8 (no overlong forms, no surrogates).
 bool is_valid_utf8(std::string_view text);
 
+// The UTF-8 form of the code point `cp` (below 0x110000), appended to `out`.
+void append_utf8(uint32_t cp, std::string &out);
+
 // Lead bytes of code page 932.
 inline bool is_code_page_932_lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 

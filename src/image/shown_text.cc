@@ -19,19 +19,6 @@ uint32_t code_point(std::string_view text, size_t at, size_t length) {
   return value;
 }
 
-void append_utf8(std::string &out, uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {  // code page 932 holds characters of the basic plane only
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // One character of a name: how many bytes it takes, its code point and its
 // UTF-8 form; or, when `length` is 0, how many bytes decode to nothing (a
 // pair of code page 932 goes whole).
@@ -79,7 +66,7 @@ void decode_at(std::string_view text, size_t at, NameEncoding encoding, Characte
   }
   c.length = length;
   c.code = unicode;
-  append_utf8(c.utf8, unicode);
+  append_utf8(unicode, c.utf8);
 }
 
 bool is_control(uint32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
