@@ -1,32 +1,24 @@
 // The DLF in both modes, its end check, and failures to create or write it.
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <sstream>
 #include <string>
 
 #include "core/keyword_table.h"
 #include "core/settings_store.h"
 #include "core/run_state.h"
 #include "output/dlf_writer.h"
+#include "layout/layout_test_run.h"
 #include "support/test_support.h"
 
 namespace qorv::test {
 namespace {
 
-struct DlfRun {
-  RunState run;
-  std::ostringstream err;
-  std::deque<FileEntry> items;
+// The layout's run state with an [Output] section naming the DLF.
+struct DlfRun : LayoutRun {
   TempDir dir;
   std::string dlf_path;
 
-  DlfRun(TargetMode mode, int64_t start, int64_t end, std::string path = "") {
-    run.diag_stream = &err;
-    run.out_stream = &err;
-    run.target_mode = mode;
-    run.user_area_start = start;
-    run.user_area_end = end;
+  DlfRun(TargetMode mode, int64_t start, int64_t end, std::string path = "") : LayoutRun(start, end, mode) {
     dlf_path = path.empty() ? dir.at("disc.dlf") : path;
     Section *output = nullptr;
     define_section(run.store.layers[0], *keyword_by_id(key::Output), &output);
@@ -37,7 +29,7 @@ struct DlfRun {
 
   // A placed item; an empty host path makes a gap marker.
   void item(uint64_t position, uint64_t extent, std::string host_path) {
-    FileEntry &e = items.emplace_back();
+    FileEntry &e = files.emplace_back();
     e.position = position;
     e.extent = extent;
     e.set_host_path(std::move(host_path));
