@@ -128,10 +128,12 @@ TEST(ImageWindows, CtrlCEndsTheBuildAndLeavesNoFile) {
   PROCESS_INFORMATION process{};
   ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &process));
   ::CloseHandle(err);
-  // Once the build writes its file, Ctrl-C goes to every process of the
-  // console: this one lets it pass.
+  // Once the build writes its image (the record's lock comes before the
+  // checks), Ctrl-C goes to every process of the console: this one lets it
+  // pass.
   bool writing = false;
-  while (!writing && ::WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT) writing = !names_in(out).empty();
+  while (!writing && ::WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT)
+    writing = !names_in(out, {"big.img.build-record.lock"}).empty();
   ASSERT_TRUE(writing) << "the build ended before its file was seen";
   auto let_pass = [](DWORD) -> BOOL { return TRUE; };
   ::SetConsoleCtrlHandler(let_pass, TRUE);
