@@ -1,12 +1,14 @@
 #include "image/build_record.h"
 
 #include <charconv>
+#include <optional>
 #include <string_view>
 
-#include "core/text_format.h"
+#include "disc/dlf_format.h"
 #include "disc/hex_digits.h"
 #include "host/host_path.h"
 #include "host/line_reader.h"
+#include "image/image_report.h"
 
 namespace qorv {
 
@@ -79,7 +81,6 @@ void put_identity(std::string &out, const FileIdentity &id) {
          std::to_string(id.modified_ns) + ' ' + std::to_string(id.changed_ns);
 }
 
-std::string hex(uint64_t value) { return "0x" + hex_lower(value); }
 }  // namespace
 
 std::string build_record_path(const std::string &image_end_path) { return image_end_path + BUILD_RECORD_SUFFIX; }
@@ -127,11 +128,11 @@ RecordState read_build_record(const std::string &path, BuildRecord &record, Reco
   {
     if (!reader.read_line(line)) return damaged(ImageMessage::RecordCutShort);
     Fields f(line);
-    std::string_view key = f.word(), form = f.word();
-    if (key != "layout" || (form != "v2.00" && form != "v1.00") || !f.number(record.closing_offset) ||
-        !f.number(record.image_size) || !f.done())
+    std::string_view key = f.word();
+    const std::optional<TargetMode> mode = parse_dlf_version_line(f.word());
+    if (key != "layout" || !mode || !f.number(record.closing_offset) || !f.number(record.image_size) || !f.done())
       return damaged(ImageMessage::RecordLayoutDamaged);
-    record.zem = form == "v2.00";
+    record.zem = mode == TargetMode::ZEM;
   }
   {
     if (!reader.read_line(line)) return damaged(ImageMessage::RecordCutShort);
@@ -171,14 +172,15 @@ bool write_build_record(ReplacementFile &file, const BuildRecord &record) {
   if (!record.updating) {
     out += "image-identity";
     put_identity(out, record.image);
-    out += "\nlayout " + std::string(record.zem ? "v2.00 " : "v1.00 ") + hex(record.closing_offset) + " " +
+    out += "\nlayout " + std::string(record.zem ? DLF_ZEM_VERSION : DLF_HT_VERSION) + " " +
+           hex_offset(record.closing_offset) + " " +
            std::to_string(record.image_size) + "\nconfig";
     if (record.has_config) put_identity(out, record.config);
     else out += " none";
     out += "\n";
     // Written in pieces: a record of 200,000 items is some 15 MB.
     for (const RecordItem &item : record.items) {
-      out += "item " + hex(item.offset);
+      out += "item " + hex_offset(item.offset);
       put_identity(out, item.source);
       out += "\n";
       if (out.size() >= (1u << 16)) {
